@@ -1,0 +1,24 @@
+#pragma once
+// CurlDownloader: downloads over http and https with libcurl, reusing one connection where the
+// server allows. Other schemes fail. The body goes to a temporary file beside the target, renamed
+// onto it only after a complete 2xx transfer; connect and stall time-outs end dead servers.
+#include <memory>
+#include <string>
+
+#include "acquire/downloader.h"
+
+namespace arl {
+
+class CurlDownloader : public Downloader {
+ public:
+  CurlDownloader();
+  ~CurlDownloader() override;
+  bool Download(const std::string& url, const std::string& targetPath,
+                const std::function<void()>& pump) override;
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace arl

@@ -1,0 +1,23 @@
+#pragma once
+// PageBrowser: what the run needs of a web browser. Navigate starts loading and returns at once;
+// Busy() is true until the page's links can be read; the anchors are listed in document order with
+// their targets resolved to absolute addresses ("" for an anchor without a target).
+// A page that fails to load leaves an empty anchor list (and an error page for display).
+#include <functional>
+#include <string>
+
+namespace arl {
+
+class PageBrowser {
+ public:
+  virtual ~PageBrowser() = default;
+  virtual void Navigate(const std::string& address) = 0;
+  virtual bool Busy() = 0;  // also advances the transfer; cheap to poll
+  virtual int AnchorCount() = 0;
+  virtual std::string AnchorTarget(int index) = 0;
+
+  // Called when a page has been loaded (or failed): its address and HTML (an error page on failure).
+  std::function<void(const std::string& address, const std::string& html)> onPageLoaded;
+};
+
+}  // namespace arl

@@ -1,0 +1,1 @@
+// Keeps the plugin non-empty until the archiver lands.

@@ -1,0 +1,76 @@
+#include "run/session.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+#include "support/errors.h"
+#include "support/files.h"
+
+namespace arl {
+
+Paths Paths::ForAppDir(std::string appDir) {
+  if (appDir.empty() || appDir.back() != '/') appDir += '/';
+  Paths p;
+  p.AppDir = appDir;
+  p.ArchiveDir = appDir + "OriginalArchive/";
+  p.DataDir = appDir + "HistoricalData/";
+  p.LogPath = appDir + kLogFileName;
+  p.SettingsPath = appDir + kSettingsFileName;
+  return p;
+}
+
+Session::Session(Host& h, PageBrowser& b, Downloader& d, Paths p)
+    : host(h), browser(b), downloader(d), paths(std::move(p)) {}
+
+void Session::Sleep(int ms) {
+  if (sleep) {
+    sleep(ms);
+  } else if (ms <= 0) {
+    std::this_thread::yield();
+  } else {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+  }
+}
+
+void Session::AddLog(std::string_view message) {
+  LineList lines;
+  SplitLines(message, lines);
+  if (lines.empty()) lines.emplace_back();
+  for (const auto& line : lines) host.Memo1().Add(line);
+
+  // The log file is opened and closed for every message; it must exist (start-up creates it).
+  int fd = ::open(paths.LogPath.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+  if (fd < 0) throw EInOutError("I/O error: cannot open the log file " + paths.LogPath + ": " + std::strerror(errno));
+  std::string text;
+  for (const auto& line : lines) text.append(line).append("\r\n");
+  const char* p = text.data();
+  std::size_t left = text.size();
+  while (left > 0) {
+    ssize_t w = ::write(fd, p, left);
+    if (w < 0 && errno == EINTR) continue;
+    if (w <= 0) {
+      ::close(fd);
+      throw EInOutError("I/O error: cannot write the log file " + paths.LogPath);
+    }
+    p += w;
+    left -= static_cast<std::size_t>(w);
+  }
+  ::close(fd);
+  for (const auto& line : lines) host.OnLogged(line);
+}
+
+void PrepareWorkingFolders(const Paths& paths) {
+  if (!DirectoryExists(paths.ArchiveDir)) CreateDir(paths.ArchiveDir);
+  if (!DirectoryExists(paths.DataDir)) CreateDir(paths.DataDir);
+  if (!FileExists(paths.LogPath)) {
+    int fd = ::open(paths.LogPath.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    if (fd >= 0) ::close(fd);
+  }
+}
+
+}  // namespace arl

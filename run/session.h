@@ -1,0 +1,57 @@
+#pragma once
+// Session: the state that the run's operations share, in place of the original window's fields:
+// the host, the working paths, LatestYear, the run-wide formats, the page browser and the clock.
+// Front ends build one per process and keep it across runs.
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "run/host.h"
+#include "support/datetime.h"
+
+namespace arl {
+
+class PageBrowser;
+class Downloader;
+
+struct Paths {
+  std::string AppDir;      // ends in "/"
+  std::string ArchiveDir;  // AppDir + "OriginalArchive/"
+  std::string DataDir;     // AppDir + "HistoricalData/"
+  std::string LogPath;     // AppDir + "autorateloom.log"
+  std::string SettingsPath;  // AppDir + "autorateloom.ini"
+  static Paths ForAppDir(std::string appDir);  // adds the trailing "/" when missing
+};
+
+class Session {
+ public:
+  Session(Host& host, PageBrowser& browser, Downloader& downloader, Paths paths);
+
+  Host& host;
+  PageBrowser& browser;
+  Downloader& downloader;
+  Paths paths;
+  std::string LatestYear = "-1";
+  FormatSettings formats;
+  bool autoMode = false;
+  std::function<DateTime()> now = [] { return Now(); };
+  // Sleeps of 0, 1 or 200 ms at the loop points; tests may replace it.
+  std::function<void(int ms)> sleep;
+
+  // Appends the message to Memo1 and, as new lines with CR LF, to the log file (opened and closed for
+  // every message). A message holding CR LF becomes several lines. Raises EInOutError after the
+  // message has reached the pane when the log file cannot be opened.
+  void AddLog(std::string_view message);
+  void SetStatus(std::string_view text) { host.SetStatus(text); }
+  void Pump() { host.Pump(); }
+  bool GoOn() const { return host.GoOn(); }
+  void Sleep(int ms);
+  OptionValues Options() const { return host.Options(); }
+};
+
+// Creates ArchiveDir and DataDir (one level each, failures ignored) and an empty log file when none
+// exists: the working-folder part of start-up, shared by both front ends.
+void PrepareWorkingFolders(const Paths& paths);
+
+}  // namespace arl

@@ -1,0 +1,11 @@
+# Fails when a core executable was linked against any Qt library.
+foreach(f ${FILES})
+  execute_process(COMMAND ldd ${f} OUTPUT_VARIABLE deps RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "ldd failed on ${f}")
+  endif()
+  if(deps MATCHES "libQt")
+    message(FATAL_ERROR "${f} links Qt:\n${deps}")
+  endif()
+endforeach()
+message(STATUS "no Qt in ${FILES}")

@@ -1,0 +1,1 @@
+// Keeps the tool library non-empty before any generator exists.
