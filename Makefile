@@ -4,7 +4,7 @@ ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build check test asan demo demo-gui bench fuzz lint format clean
+.PHONY: all deps configure build check test asan demo demo-gui bench fuzz fuzz-build fuzz-smoke lint format format-check clean
 
 all: build
 
@@ -26,6 +26,28 @@ asan: deps
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j $(JOBS) -LE slow
 
+# libFuzzer targets (clang). `make fuzz` runs each for FUZZ_SECONDS; check runs them briefly.
+FUZZ_SECONDS ?= 60
+fuzz-build: deps
+	CC=clang CXX=clang++ cmake -S . -B build-fuzz -DARL_FUZZ=ON -DARL_CORE_ONLY=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	cmake --build build-fuzz -j $(JOBS)
+
+fuzz: fuzz-build
+	scripts/fuzz build-fuzz $(FUZZ_SECONDS)
+
+fuzz-smoke: fuzz-build
+	scripts/fuzz build-fuzz 5
+
+lint: deps
+	cmake -S . -B build-lint -DARL_CORE_ONLY=ON -DCMAKE_EXPORT_COMPILE_COMMANDS=ON >/dev/null
+	scripts/lint build-lint
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+format-check:
+	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
+
 check: test asan
 
 demo: build
@@ -40,4 +62,4 @@ bench: deps
 	scripts/bench build-bench
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) build-bench
+	rm -rf $(BUILD) $(ASAN_BUILD) build-bench build-fuzz build-lint

@@ -8,21 +8,32 @@
 #include <string>
 
 #include "acquire/page_browser.h"
+#include "acquire/url_limits.h"
 
 namespace arl {
 
 class CurlBrowser : public PageBrowser {
  public:
   CurlBrowser();
+  // Pages larger than limits.maxBodyBytes fail to load (the default browser allows 16 MiB).
+  explicit CurlBrowser(const TransferLimits& limits);
   ~CurlBrowser() override;
   void Navigate(const std::string& address) override;
   bool Busy() override;
   int AnchorCount() override;
-  std::string AnchorTarget(int index) override;
+  std::string AnchorTarget(int index) override;  // "" past the end
+
+  // The address of the page last loaded, after redirects (the requested one while busy or failed).
+  std::string Address() const;
+  // Whether the last finished load failed (no connection, 4xx/5xx, too large, time-out).
+  bool LoadFailed() const;
 
  private:
   struct Impl;
   std::unique_ptr<Impl> impl_;
 };
+
+// The browser's default limits: the transfer defaults with a 16 MiB page cap.
+TransferLimits BrowserLimits();
 
 }  // namespace arl

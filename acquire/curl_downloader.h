@@ -6,15 +6,20 @@
 #include <string>
 
 #include "acquire/downloader.h"
+#include "acquire/url_limits.h"
 
 namespace arl {
 
 class CurlDownloader : public Downloader {
  public:
   CurlDownloader();
+  explicit CurlDownloader(const TransferLimits& limits);
   ~CurlDownloader() override;
   bool Download(const std::string& url, const std::string& targetPath,
                 const std::function<void()>& pump) override;
+
+  // Why the last Download failed ("" after a success), for the log of a front end or a test.
+  std::string LastError() const;
 
  private:
   struct Impl;

@@ -32,6 +32,8 @@ class TArchieverDll {
   std::string EntryName = "UNKNOWN";
   std::string ExtractCommand = "UNKNOWN";
   std::string PackCommand = "UNKNOWN";
+  // Directory DllName is loaded from, ending in "/"; empty leaves the search to the system loader.
+  std::string DllDir;
 
  protected:
   using EntryFn = int (*)(int window, const char* commandLine, char* output, int outputSize);
@@ -46,5 +48,6 @@ class TArchieverDll7zip32 : public TArchieverDll {
 
 // The directory the plugin is looked for in (the executables' directory unless set, for tests).
 void SetArchiverDirectory(const std::string& directory);
+std::string ArchiverDirectory();
 
 }  // namespace arl

@@ -25,6 +25,11 @@ DateTime EncodeDate(int year, int month, int day);  // raises EConvertError for 
 DateTime EncodeTime(int hour, int minute, int second, int millisecond = 0);
 void DecodeDate(DateTime t, int& year, int& month, int& day);
 void DecodeTime(DateTime t, int& hour, int& minute, int& second, int& millisecond);
+// Non-raising forms: false for a field out of range.
+bool TryEncodeDate(int year, int month, int day, DateTime& result);
+bool TryEncodeTime(int hour, int minute, int second, int millisecond, DateTime& result);
+// 0 = Sunday .. 6 = Saturday.
+int DayOfWeek(DateTime t);
 inline DateTime AddMs(DateTime t, std::int64_t ms) { return DateTime{t.ms + ms}; }
 inline DateTime AddHours(DateTime t, int hours) { return DateTime{t.ms + std::int64_t{hours} * 3'600'000}; }
 inline DateTime AddDays(DateTime t, std::int64_t days) { return DateTime{t.ms + days * DateTime::kMsPerDay}; }
@@ -48,16 +53,32 @@ struct FormatSettings {
 // hh, h, nn, n, ss, s, zzz, z, text in double or single quotes printed literally, "/" for the date
 // separator and ":" for the time separator, "c" (short date then long time), "ddddd" (short date),
 // "tt" (long time); every other character is printed as it stands. As in the classic formatter, "m"
-// or "mm" right after an hour specifier means minutes.
+// or "mm" right after an hour specifier means minutes. Compiling never fails: what is not a field
+// is printed as it stands, and an unclosed quote runs to the end of the format.
 class CompiledFormat {
  public:
   CompiledFormat(std::string_view format, const FormatSettings& settings);
   void AppendTo(std::string& out, DateTime t) const;
   std::string Format(DateTime t) const;
 
+  // One step of printing: a literal text, a field of the date or time, or a jump over the time part
+  // of "c" at midnight.
+  struct Token {
+    enum class Kind : unsigned char {
+      Literal, Year2, Year4, Month, MonthShort, MonthLong, Day, DayShort, DayLong,
+      Hour, Hour12, Minute, Second, Millisecond, AmPm, SkipAtMidnight
+    };
+    Kind kind = Kind::Literal;
+    int digits = 0;    // least number of digits for numeric fields; tokens to skip for SkipAtMidnight
+    std::string text;  // Literal; AmPm: the morning text
+    std::string text2; // AmPm: the afternoon text
+  };
+
  private:
-  struct Token;
+  void Compile(std::string_view format, const FormatSettings& settings, int level);
   std::vector<Token> tokens_;
+  bool needs_date_ = false;
+  bool needs_time_ = false;
 };
 
 std::string FormatDateTime(std::string_view format, DateTime t, const FormatSettings& settings);
@@ -69,6 +90,9 @@ std::string TimeToStr(DateTime t, const FormatSettings& settings);  // LongTimeF
 // Surrounding blanks are allowed. A text that does not parse raises EConvertError
 // "'text' is not a valid date" / "'text' is not a valid time".
 DateTime StrToDate(std::string_view text, const FormatSettings& settings);
+// The same with the year that a date without one, or with a two-digit year, is read against
+// (-1: the current year by the clock, looked up only when such a date comes).
+DateTime StrToDate(std::string_view text, const FormatSettings& settings, int currentYear);
 DateTime StrToTime(std::string_view text, const FormatSettings& settings);
 
 }  // namespace arl

@@ -32,8 +32,12 @@ void SyncFile(const std::string& path);
 
 // A buffered reader of a text file. A line ends at CR LF, LF or CR; a last line without an end is
 // still a line. Lines are handed out as views into the reader's buffer, valid until the next call.
+// Opening or reading a file that fails raises EInOutError; a seek that fails returns -1 and leaves
+// the reader as it was.
 class TextReader {
  public:
+  static constexpr std::size_t kBufferSize = 256 * 1024;  // bytes read from the file at a time
+
   TextReader() = default;
   explicit TextReader(const std::string& path);  // raises EInOutError when it cannot be opened
   ~TextReader();

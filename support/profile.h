@@ -23,15 +23,21 @@ class ProfileFile {
   void WriteInteger(std::string_view section, std::string_view key, int value);
   void WriteString(std::string_view section, std::string_view key, std::string_view value);
   void WriteBool(std::string_view section, std::string_view key, bool value);  // "1" or "0"
+  // Removes the key from the section; nothing happens when it is not there.
+  void DeleteKey(std::string_view section, std::string_view key);
 
   // Writes the file: sections and keys in the order they were first read or written.
   // Raises EInOutError when the file cannot be written.
   void Save() const;
 
  private:
-  struct Entry { std::string key, value; };
-  struct Section { std::string name; std::vector<Entry> entries; };
+  // A line that is not "key=value" (a comment, a blank line) is kept as it stands in `key`.
+  struct Entry { std::string key, value; bool verbatim = false; };
+  // Lines before the first section header form a section without a header.
+  struct Section { std::string name; std::vector<Entry> entries; bool headed = true; };
   const std::string* Find(std::string_view section, std::string_view key) const;
+  Section* FindSection(std::string_view section);
+  void Load();
   std::string path_;
   std::vector<Section> sections_;
 };

@@ -1,0 +1,80 @@
+#include "acquire/archive_download.h"
+
+#include <string_view>
+
+#include "acquire/downloader.h"
+#include "acquire/link_address.h"
+#include "support/files.h"
+#include "support/regexp.h"
+
+namespace arl {
+
+namespace {
+
+constexpr std::string_view kArchiveNamePattern = "m#\\d{6}\\.zip#";
+constexpr std::string_view kYearSegmentPattern = "m#/\\d{4}/#";
+constexpr std::string_view kMessageBoxCaption = "Auto Rateloom - Ver 0.02 -";
+
+// Where one link's archive goes. The matcher raises "no strings now" for a link without a six-digit
+// archive name or without a four-digit path segment; that ends the caller's year.
+struct ArchiveTarget {
+  std::string dayName;
+  std::string directory;  // ends in "/"
+  std::string path;
+};
+
+ArchiveTarget TargetOf(const Session& s, const std::string& link) {
+  TBRegExp& re = RegExpInstance();
+  re.Match(kArchiveNamePattern, link);
+  const std::string archiveName = re.MatchedText(0);
+  ArchiveTarget t;
+  t.dayName = DayFileName(archiveName);
+  // The year segment is looked for behind the host, so that a port is never taken for a year.
+  re.Match(kYearSegmentPattern, AddressPath(link));
+  const std::string linkYear = re.MatchedText(0).substr(1, 4);
+  t.directory = s.paths.ArchiveDir + linkYear + "/";
+  t.path = t.directory + archiveName;
+  return t;
+}
+
+std::string RetryLimitMessage(int retryLimit) {
+  const std::string crlf = "\r\n";
+  return "DLと解凍のリトライが指定回数(" + std::to_string(retryLimit) + "回)に達したので停止します" + crlf +
+         "恐らく「ネットへの接続が切断されている」か「Rateloomが重い or 落ちてる」だと思われます" + crlf +
+         "ひょっとすると解凍やリネームでのエラーかも知れませんが、そうなると原因不明です" + crlf +
+         "ともかく、時間を置いてから再度「実行」ボタンを押してください。" + crlf +
+         "直前の成功したファイルの続きから自動的に再開します";
+}
+
+}  // namespace
+
+void DownloadMissingArchives(Session& s, const LineList& yearLinkList, int retryLimit) {
+  std::size_t index = 0;
+  int failures = 0;  // failed downloads since the last success of this pass
+  while (index < yearLinkList.size()) {
+    if (!s.GoOn()) return;
+    s.host.Memo1().Repaint();
+    const std::string link = yearLinkList[index];
+    s.Pump();
+    const ArchiveTarget target = TargetOf(s, link);
+    if (!DirectoryExists(target.directory)) CreateDir(target.directory);
+    s.Sleep(0);
+    s.Pump();
+    if (s.downloader.Download(link, target.path, [&s] { s.Pump(); })) {
+      s.AddLog(link + " DL OK.");
+      ++index;
+      failures = 0;
+      ExtractAndRename(s, target.path, target.dayName);
+    } else {
+      s.AddLog(link + " DL error !");
+      ++failures;
+    }
+    // Tested after every attempt, so a limit of 0 or less stops even after a success.
+    if (failures >= retryLimit) {
+      s.host.MessageBoxOk(RetryLimitMessage(retryLimit), kMessageBoxCaption);
+      return;
+    }
+  }
+}
+
+}  // namespace arl

@@ -1,0 +1,203 @@
+#include "acquire/curl_downloader.h"
+
+#include <curl/curl.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+
+#include "acquire/url_transfer.h"
+
+namespace arl {
+namespace {
+
+constexpr auto kPumpInterval = std::chrono::milliseconds(50);
+
+std::string DirectoryOf(const std::string& path) {
+  auto slash = path.rfind('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+// Makes a finished rename survive a power cut; best effort, a failure changes nothing else.
+void SyncDirectory(const std::string& dir) {
+  int fd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
+
+}  // namespace
+
+// One easy handle on one multi handle for the downloader's life: the multi handle keeps the
+// connection cache, so consecutive archives from one site share a connection.
+struct CurlDownloader::Impl {
+  TransferLimits limits;
+  CURLM* multi = nullptr;
+  CURL* easy = nullptr;
+  bool inTransfer = false;
+  std::string lastError;
+  char errorText[CURL_ERROR_SIZE] = {};
+
+  // The current transfer's temporary file.
+  int fd = -1;
+  std::int64_t written = 0;
+  bool writeFailed = false;
+
+  static size_t OnBody(char* data, size_t size, size_t count, void* user) {
+    auto* self = static_cast<Impl*>(user);
+    size_t n = size * count;
+    if (self->written + static_cast<std::int64_t>(n) > self->limits.maxBodyBytes) {
+      self->writeFailed = true;
+      self->lastError = "body larger than " + std::to_string(self->limits.maxBodyBytes) + " bytes";
+      return 0;
+    }
+    size_t done = 0;
+    while (done < n) {
+      ssize_t w = ::write(self->fd, data + done, n - done);
+      if (w < 0 && errno == EINTR) continue;
+      if (w <= 0) {
+        self->writeFailed = true;
+        self->lastError = "cannot write the temporary file";
+        return 0;
+      }
+      done += static_cast<size_t>(w);
+    }
+    self->written += static_cast<std::int64_t>(n);
+    return n;
+  }
+};
+
+CurlDownloader::CurlDownloader() : CurlDownloader(TransferLimits{}) {}
+
+CurlDownloader::CurlDownloader(const TransferLimits& limits) : impl_(std::make_unique<Impl>()) {
+  EnsureCurlStarted();
+  impl_->limits = limits;
+  impl_->multi = curl_multi_init();
+  impl_->easy = curl_easy_init();
+  if (impl_->easy) {
+    ApplyTransferOptions(impl_->easy, limits, "http,https", "http,https");
+    curl_easy_setopt(impl_->easy, CURLOPT_WRITEFUNCTION, &Impl::OnBody);
+    curl_easy_setopt(impl_->easy, CURLOPT_WRITEDATA, impl_.get());
+    curl_easy_setopt(impl_->easy, CURLOPT_ERRORBUFFER, impl_->errorText);
+  }
+}
+
+CurlDownloader::~CurlDownloader() {
+  if (impl_->easy) curl_easy_cleanup(impl_->easy);
+  if (impl_->multi) curl_multi_cleanup(impl_->multi);
+}
+
+std::string CurlDownloader::LastError() const { return impl_->lastError; }
+
+bool CurlDownloader::Download(const std::string& url, const std::string& targetPath,
+                              const std::function<void()>& pump) {
+  Impl& m = *impl_;
+  if (m.inTransfer) {  // a handler nested in pump() must not start a second transfer
+    m.lastError = "a download is already running";
+    return false;
+  }
+  m.lastError.clear();
+  if (!m.multi || !m.easy) {
+    m.lastError = "the network library could not start";
+    return false;
+  }
+
+  // The temporary file lives beside the target so the final rename stays on one file system.
+  std::string baseName = targetPath.substr(DirectoryOf(targetPath).size());
+  std::string tempPath = DirectoryOf(targetPath) + "." + baseName + ".part-XXXXXX";
+  m.fd = ::mkostemp(tempPath.data(), O_CLOEXEC);
+  if (m.fd < 0) {
+    m.lastError = "cannot create a temporary file beside " + targetPath;
+    return false;
+  }
+  m.written = 0;
+  m.writeFailed = false;
+  m.errorText[0] = '\0';
+  m.inTransfer = true;
+
+  // Whatever happens below, including an exception out of pump(), nothing partial stays behind.
+  struct Cleanup {
+    Impl& m;
+    const std::string& tempPath;
+    bool attached = false;
+    bool keepTemp = false;
+    ~Cleanup() {
+      if (attached) curl_multi_remove_handle(m.multi, m.easy);
+      if (m.fd >= 0) ::close(m.fd);
+      m.fd = -1;
+      if (!keepTemp) ::unlink(tempPath.c_str());
+      m.inTransfer = false;
+    }
+  } cleanup{m, tempPath};
+
+  curl_easy_setopt(m.easy, CURLOPT_URL, url.c_str());
+  if (curl_multi_add_handle(m.multi, m.easy) != CURLM_OK) {
+    m.lastError = "the transfer could not be started";
+    return false;
+  }
+  cleanup.attached = true;
+
+  auto lastPump = std::chrono::steady_clock::now();
+  CURLcode result = CURLE_FAILED_INIT;
+  for (;;) {
+    int running = 0;
+    if (curl_multi_perform(m.multi, &running) != CURLM_OK) break;
+    int queued = 0;
+    bool done = false;
+    while (CURLMsg* msg = curl_multi_info_read(m.multi, &queued)) {
+      if (msg->msg == CURLMSG_DONE && msg->easy_handle == m.easy) {
+        result = msg->data.result;
+        done = true;
+      }
+    }
+    if (done || running == 0) break;
+    curl_multi_poll(m.multi, nullptr, 0, static_cast<int>(kPumpInterval.count()), nullptr);
+    auto now = std::chrono::steady_clock::now();
+    if (pump && now - lastPump >= kPumpInterval) {
+      lastPump = now;
+      pump();  // may run the cancel handler; the transfer goes on regardless
+    }
+  }
+
+  long code = 0;
+  curl_off_t expected = -1;
+  curl_easy_getinfo(m.easy, CURLINFO_RESPONSE_CODE, &code);
+  curl_easy_getinfo(m.easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &expected);
+  if (result != CURLE_OK) {
+    if (m.lastError.empty()) {
+      m.lastError = curl_easy_strerror(result);
+      if (m.errorText[0] != '\0') m.lastError += std::string(": ") + m.errorText;
+    }
+    return false;
+  }
+  if (m.writeFailed) return false;
+  if (code < 200 || code > 299) {
+    m.lastError = "HTTP " + std::to_string(code);
+    return false;
+  }
+  if (expected >= 0 && expected != m.written) {  // a body cut short that curl did not notice
+    m.lastError = "body of " + std::to_string(m.written) + " bytes, " + std::to_string(expected) +
+                  " announced";
+    return false;
+  }
+
+  ::fchmod(m.fd, 0644);
+  bool synced = ::fsync(m.fd) == 0;
+  bool closed = ::close(m.fd) == 0;
+  m.fd = -1;
+  if (!synced || !closed) {
+    m.lastError = "cannot write the temporary file";
+    return false;
+  }
+  if (::rename(tempPath.c_str(), targetPath.c_str()) != 0) {
+    m.lastError = "cannot rename the download onto " + targetPath;
+    return false;
+  }
+  cleanup.keepTemp = true;  // it is the target now
+  SyncDirectory(DirectoryOf(targetPath));
+  return true;
+}
+
+}  // namespace arl

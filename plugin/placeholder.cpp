@@ -1,1 +1,0 @@
-// Keeps the plugin non-empty until the archiver lands.
