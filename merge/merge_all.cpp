@@ -1,0 +1,169 @@
+// MergeAll: brings every currency's merge file up to date, appending only what follows its last
+// line, and writes it afresh when there is no usable merge file or the last line can't be found.
+#include <cmath>
+#include <cstdlib>
+#include <memory>
+
+#include "merge/last_line.h"
+#include "merge/merge_files.h"
+#include "merge/merge_run.h"
+#include "merge/merge_texts.h"
+#include "merge/year_list.h"
+#include "support/errors.h"
+#include "support/files.h"
+
+namespace arl {
+
+namespace {
+
+enum class Next { Currency, Stop };
+
+// A year file of a year before the last merged one that changed after the merge file was written
+// (a year completed or rebuilt late) holds lines that appending after the last line would never
+// bring in. The last merged year's own file is rewritten by every run and does not count.
+bool EarlierYearChanged(const CurrencyLayout& layout, const std::vector<YearFileName>& files,
+                        int lastMergedYear, long long mergeTime) {
+  for (const auto& file : files) {
+    if (StrToInt(file.year) >= lastMergedYear) continue;
+    if (ModificationTime(layout.currencyDir + file.name) > mergeTime) return true;
+  }
+  return false;
+}
+
+// Where the merge goes on in the last merged year's file.
+struct Continuation {
+  enum class Kind { After, NotFound, NothingNew, Cancelled } kind;
+  std::int64_t offset = 0;  // for After: the byte just after the last merged line
+};
+
+// Finds where `lastMerged` stands in the open year file, whose first line has not been read yet.
+Continuation FindContinuation(MergeRun& run, TextReader& year, const std::string& yearPath,
+                              const std::string& lastMerged, DateTime lastMergedDate, int dateField) {
+  std::string first;
+  if (!year.ReadLine(first)) first.clear();
+  const std::int64_t size = FileSizeByName(yearPath);
+  const std::string last = ReadLastLine(year, first, size);
+  if (last == lastMerged) return {Continuation::Kind::NothingNew};
+
+  // Bytes that follow the last merged line, over-estimated: a line as long as the first line for
+  // every minute of every day from the last merged date through the year file's last date.
+  const DateTime lastDate = LineDate(last, dateField, run.s.formats, false);
+  const std::int64_t days = std::llround(std::fabs(lastDate.Days() - lastMergedDate.Days()));
+  const std::int64_t lineLength = static_cast<std::int64_t>(first.size()) + 2;
+  const std::int64_t perDay = 1440 * lineLength;
+  const bool beyondFile = days + 1 > size / perDay;  // compared this way round so nothing overflows
+  SeekTextFile(year, beyondFile ? 0 : size - (days + 1) * perDay);
+
+  std::string_view line;
+  while (year.ReadLine(line)) {
+    if (line == lastMerged) return {Continuation::Kind::After, year.Position()};
+    if (!run.pacer.Poll()) return {Continuation::Kind::Cancelled};
+  }
+  return {Continuation::Kind::NotFound};
+}
+
+Next MergeCurrency(MergeRun& run, const std::string& ticker) {
+  Session& s = run.s;
+  if (!s.GoOn()) return Next::Stop;
+  const CurrencyLayout layout(s, ticker);
+  const std::vector<YearFileName> files = ListYearFiles(layout);
+  if (files.empty()) {
+    s.host.MessageBoxOk(merge_text::kNoYearBox, merge_text::kCaption);
+    return Next::Stop;
+  }
+  s.LatestYear = SortedYears(files).back();
+
+  const std::string mergePath = layout.MergePath();
+  if (!FileExists(mergePath)) return RebuildMergeFile(run, ticker) ? Next::Currency : Next::Stop;
+  const long long mergeTime = ModificationTime(mergePath);
+  // A merge file left by a killed process may end in a torn line: the merge goes on from the last
+  // whole one.
+  CutTornTail(mergePath);
+
+  std::string lastMerged;
+  {
+    TextReader merge(mergePath);
+    s.Sleep(0);
+    std::string first;
+    if (!merge.ReadLine(first) || first.empty()) {
+      merge.Close();
+      return RebuildMergeFile(run, ticker) ? Next::Currency : Next::Stop;
+    }
+    lastMerged = ReadLastLine(merge, first, FileSizeByName(mergePath));
+  }
+  const int dateField = DateFieldIndex(s.Options().RadioGroup1);
+  const DateTime lastMergedDate = LineDate(lastMerged, dateField, s.formats, true);
+  const int lastMergedYear = CurrentYear(lastMergedDate);
+  const int latestYear = StrToInt(s.LatestYear);
+  if (latestYear < lastMergedYear) return Next::Currency;
+  if (EarlierYearChanged(layout, files, lastMergedYear, mergeTime)) {
+    return RebuildMergeFile(run, ticker) ? Next::Currency : Next::Stop;
+  }
+
+  bool needsRebuild = false;
+  {
+    std::unique_ptr<MergeWriter> out;
+    for (int y = lastMergedYear; y <= latestYear; ++y) {
+      if (!s.GoOn()) return Next::Stop;
+      s.SetStatus(merge_text::StatusYear(ticker, std::to_string(y)));
+      s.host.Repaint();
+      s.Pump();
+      const std::string yearPath = layout.YearFilePath(y);
+      std::int64_t start = 0;
+      {
+        TextReader year(yearPath);
+        s.Sleep(1);
+        if (y == lastMergedYear) {
+          const Continuation c = FindContinuation(run, year, yearPath, lastMerged, lastMergedDate, dateField);
+          if (c.kind == Continuation::Kind::Cancelled) return Next::Stop;
+          if (c.kind == Continuation::Kind::NotFound) {
+            needsRebuild = true;
+            break;
+          }
+          if (c.kind == Continuation::Kind::NothingNew) {
+            if (y == latestYear) {
+              s.AddLog(merge_text::NothingNew(ticker));
+              break;
+            }
+            continue;
+          }
+          s.AddLog(merge_text::AppendAfter(ticker, lastMerged));
+          start = c.offset;
+        }
+      }
+      if (!out) out = std::make_unique<MergeWriter>(mergePath, MergeWriter::Mode::Append);
+      if (!run.Copy(yearPath, start, *out)) return Next::Stop;
+    }
+  }
+  if (needsRebuild) return RebuildMergeFile(run, ticker) ? Next::Currency : Next::Stop;
+  return Next::Currency;
+}
+
+}  // namespace
+
+void MergeAll(Session& s) { MergeAll(s, CopyTuning{}); }
+
+void MergeAll(Session& s, const CopyTuning& tuning) {
+  MergeRun run(s, tuning);
+  try {
+    s.SetStatus(merge_text::kStatusStart);
+    s.AddLog(merge_text::kLogStart);
+    s.host.Repaint();
+    s.Pump();
+    s.Sleep(0);
+    const LineList tickers = LoadLines(s.paths.AppDir + "CurrencyList.txt");
+    for (const auto& ticker : tickers) {
+      run.ticker = ticker;
+      if (MergeCurrency(run, ticker) == Next::Stop) return;
+    }
+    if (s.GoOn()) s.AddLog(merge_text::kLogDone);
+  } catch (const std::exception&) {
+    try {
+      s.AddLog(merge_text::Failure(run.ticker));
+    } catch (const std::exception&) {
+      // The message has reached the log pane; a log file that can't be written changes nothing here.
+    }
+  }
+}
+
+}  // namespace arl

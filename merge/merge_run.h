@@ -1,0 +1,37 @@
+#pragma once
+// MergeRun: what the two merge operations share while one merge goes on: the session, the pacing
+// of the copy, and the ticker in hand that the failure message names.
+#include <cstdint>
+#include <string>
+
+#include "merge/block_copy.h"
+#include "merge/copy_tuning.h"
+#include "merge/merge_writer.h"
+#include "merge/pacer.h"
+#include "run/session.h"
+
+namespace arl {
+
+struct MergeRun {
+  MergeRun(Session& session, const CopyTuning& copyTuning);
+  MergeRun(const MergeRun&) = delete;
+  MergeRun& operator=(const MergeRun&) = delete;
+
+  // Appends `source` from `offset` to its end onto `out`, showing the lines written in the status
+  // bar. Returns false when the run was cancelled (the merge file then ends in a whole line).
+  bool Copy(const std::string& source, std::int64_t offset, MergeWriter& out);
+
+  Session& s;
+  CopyTuning tuning;
+  Pacer pacer;
+  std::string ticker;
+
+ private:
+  BlockCopy copier_;
+};
+
+// Writes the ticker's merge file afresh from all its year files. Returns false when cancelled (the
+// closing message is then left out). Errors travel to the caller.
+bool RebuildMergeFile(MergeRun& run, const std::string& ticker);
+
+}  // namespace arl

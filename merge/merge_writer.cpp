@@ -1,0 +1,107 @@
+#include "merge/merge_writer.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "support/errors.h"
+
+namespace arl {
+
+namespace {
+
+[[noreturn]] void Fail(const std::string& what, const std::string& path) {
+  throw EInOutError(what + " \"" + path + "\": " + std::strerror(errno));
+}
+
+// Reads exactly `size` bytes at `offset`, or raises.
+void ReadAt(int fd, char* data, std::size_t size, std::int64_t offset, const std::string& path) {
+  while (size > 0) {
+    ssize_t got = ::pread(fd, data, size, static_cast<off_t>(offset));
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) Fail("Cannot read file", path);
+    data += got;
+    size -= static_cast<std::size_t>(got);
+    offset += got;
+  }
+}
+
+class Fd {
+ public:
+  explicit Fd(int fd) : fd_(fd) {}
+  ~Fd() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  Fd(const Fd&) = delete;
+  Fd& operator=(const Fd&) = delete;
+  int get() const { return fd_; }
+
+ private:
+  int fd_;
+};
+
+}  // namespace
+
+MergeWriter::MergeWriter(const std::string& path, Mode mode) : path_(path) {
+  const int flags = mode == Mode::Create ? O_WRONLY | O_CREAT | O_TRUNC : O_WRONLY | O_APPEND;
+  fd_ = ::open(path.c_str(), flags | O_CLOEXEC, 0644);
+  if (fd_ < 0) Fail("Cannot open file", path);
+}
+
+MergeWriter::~MergeWriter() { Close(); }
+
+void MergeWriter::Write(const char* data, std::size_t size) {
+  while (size > 0) {
+    ssize_t put = ::write(fd_, data, size);
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0) Fail("Cannot write file", path_);
+    data += put;
+    size -= static_cast<std::size_t>(put);
+  }
+}
+
+void MergeWriter::Close() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+}
+
+bool CutTornTail(const std::string& path) {
+  Fd fd(::open(path.c_str(), O_RDWR | O_CLOEXEC));
+  if (fd.get() < 0) Fail("Cannot open file", path);
+  struct stat st {};
+  if (::fstat(fd.get(), &st) != 0) Fail("Cannot read file", path);
+  const std::int64_t size = st.st_size;
+  if (size == 0) return false;
+
+  constexpr std::int64_t kChunk = 64 * 1024;
+  std::vector<char> chunk;
+  std::int64_t end = size;  // bytes before `end` are still to be searched
+  std::int64_t keep = 0;    // the length that ends just after the last LF
+  while (end > 0) {
+    const std::int64_t from = end > kChunk ? end - kChunk : 0;
+    chunk.resize(static_cast<std::size_t>(end - from));
+    ReadAt(fd.get(), chunk.data(), chunk.size(), from, path);
+    const void* lf = ::memrchr(chunk.data(), '\n', chunk.size());
+    if (lf != nullptr) {
+      keep = from + (static_cast<const char*>(lf) - chunk.data()) + 1;
+      break;
+    }
+    end = from;
+  }
+  if (keep == size) return false;
+  if (::ftruncate(fd.get(), static_cast<off_t>(keep)) != 0) Fail("Cannot cut file", path);
+  return true;
+}
+
+long long ModificationTime(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return -1;
+  return static_cast<long long>(st.st_mtim.tv_sec) * 1'000'000'000LL + st.st_mtim.tv_nsec;
+}
+
+}  // namespace arl

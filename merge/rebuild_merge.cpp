@@ -1,0 +1,55 @@
+// Writing one currency's merge file from scratch: every year file with a first line, in name order.
+#include "merge/merge_files.h"
+#include "merge/merge_run.h"
+#include "merge/merge_texts.h"
+#include "merge/year_list.h"
+#include "support/errors.h"
+#include "support/files.h"
+
+namespace arl {
+
+bool RebuildMergeFile(MergeRun& run, const std::string& ticker) {
+  Session& s = run.s;
+  s.AddLog(merge_text::RebuildStart(ticker));
+  s.host.Repaint();
+  s.Pump();
+  s.Sleep(0);
+
+  const CurrencyLayout layout(s, ticker);
+  const std::vector<YearFileName> files = ListYearFiles(layout);
+  const std::string mergePath = layout.MergePath();
+  if (FileExists(mergePath)) {
+    DeleteFile(mergePath);
+    s.Pump();
+    s.Sleep(1);
+  }
+  MergeWriter out(mergePath, MergeWriter::Mode::Create);
+  s.Sleep(0);
+
+  for (const auto& file : files) {
+    s.SetStatus(merge_text::StatusYear(ticker, std::to_string(StrToInt(file.year))));
+    if (!s.GoOn()) return false;
+    const std::string path = layout.currencyDir + file.name;
+    {
+      TextReader reader(path);
+      s.Sleep(0);
+      std::string_view first;
+      // A year file whose first line is empty is left out whole.
+      if (!reader.ReadLine(first) || first.empty()) continue;
+    }
+    if (!run.Copy(path, 0, out)) return false;
+  }
+  out.Close();
+  s.AddLog(merge_text::RebuildDone(ticker));
+  return true;
+}
+
+void RebuildMerge(Session& s, const std::string& ticker) { RebuildMerge(s, ticker, CopyTuning{}); }
+
+void RebuildMerge(Session& s, const std::string& ticker, const CopyTuning& tuning) {
+  MergeRun run(s, tuning);
+  run.ticker = ticker;
+  RebuildMergeFile(run, ticker);
+}
+
+}  // namespace arl

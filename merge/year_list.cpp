@@ -1,0 +1,58 @@
+#include "merge/year_list.h"
+
+#include "support/files.h"
+#include "support/regexp.h"
+#include "support/text.h"
+
+namespace arl {
+
+namespace {
+constexpr char kYearPattern[] = "m#\\d{4}#";
+}
+
+CurrencyLayout::CurrencyLayout(const Session& s, const std::string& ticker) {
+  const OptionValues options = s.Options();
+  tickerDir = s.paths.DataDir + ticker + "/";
+  currencyDir = options.RadioGroup3 == 1 ? tickerDir + "1min/" : tickerDir;
+  headName = options.EditFileHeadName;
+}
+
+std::string CurrencyLayout::YearFilePath(int year) const {
+  return currencyDir + headName + std::to_string(year) + ".txt";
+}
+
+std::vector<YearFileName> ListYearFiles(const CurrencyLayout& layout) {
+  if (!DirectoryExists(layout.tickerDir)) CreateDir(layout.tickerDir);
+  if (!DirectoryExists(layout.currencyDir)) CreateDir(layout.currencyDir);
+
+  LineList names;
+  ListFiles(layout.currencyDir, names);
+  std::vector<YearFileName> years;
+  if (layout.headName.empty()) return years;  // an empty head name is contained in no name
+
+  TBRegExp& re = RegExpInstance();
+  const bool headHasYear = re.Match(kYearPattern, layout.headName);
+  // The year of a name, or empty when the name is no year file.
+  auto yearOf = [&](const std::string& name) -> std::string {
+    const std::size_t at = name.find(layout.headName);
+    if (at == std::string::npos) return {};
+    const std::string target = headHasYear ? name.substr(at + layout.headName.size()) : name;
+    return re.Match(kYearPattern, target) ? re.MatchedText(0) : std::string();
+  };
+  LineList kept;
+  for (auto it = names.rbegin(); it != names.rend(); ++it) {
+    if (!yearOf(*it).empty()) kept.push_back(*it);
+  }
+  SortCaseInsensitive(kept);
+  for (const auto& name : kept) years.push_back({yearOf(name), name});
+  return years;
+}
+
+LineList SortedYears(const std::vector<YearFileName>& files) {
+  LineList years;
+  for (const auto& f : files) years.push_back(f.year);
+  SortCaseInsensitive(years);
+  return years;
+}
+
+}  // namespace arl

@@ -1,0 +1,39 @@
+#pragma once
+// Where one currency's year files and merge file live, and which of its files count as year files.
+// The year list comes from the directory, not from the index page: a ".txt" name that holds the head
+// name and four digits in a row is a year file, whatever else it holds (a copy of a year file counts).
+#include <string>
+#include <vector>
+
+#include "run/session.h"
+#include "support/text.h"
+
+namespace arl {
+
+// The paths of one currency, from the options read once when the layout is made.
+struct CurrencyLayout {
+  CurrencyLayout(const Session& s, const std::string& ticker);
+  std::string tickerDir;    // DataDir + ticker + "/"
+  std::string currencyDir;  // tickerDir + "1min/" (RadioGroup3 on index 1) or tickerDir
+  std::string headName;     // EditFileHeadName
+  std::string MergePath() const { return currencyDir + headName + "Merge.txt"; }
+  std::string YearFilePath(int year) const;
+};
+
+// One year file of the currency directory: its year and its name.
+struct YearFileName {
+  std::string year;  // the four digits
+  std::string name;  // the bare file name
+};
+
+// Creates the ticker's directories (one level each, failures ignored), lists the currency directory
+// and keeps the year files, sorted by name without regard to case (for plain names, year order; the
+// newest year is the largest year text, which need not be the last name).
+// The year is the first run of four digits; when the head name itself holds four digits in a row it
+// would be the same for every file, so then the digits are looked for after the head name.
+std::vector<YearFileName> ListYearFiles(const CurrencyLayout& layout);
+
+// The years of the list in ascending order (duplicates kept).
+LineList SortedYears(const std::vector<YearFileName>& files);
+
+}  // namespace arl

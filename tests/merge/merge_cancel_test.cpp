@@ -1,0 +1,91 @@
+// Cancelling a merge: before it, during the scan and during the copy. A cancelled merge leaves whole
+// lines only, and the next run carries on from them.
+#include "tests/merge/merge_fixture.h"
+
+namespace arl::test {
+namespace {
+
+class MergeCancelTest : public MergeTest {
+ protected:
+  bool EndsInWholeLine(const std::string& text) const { return text.empty() || text.ends_with("\r\n"); }
+};
+
+TEST_F(MergeCancelTest, CancelBeforeTheMergeWritesNothing) {
+  WriteYears(2008, 2009);
+  host.goOn = false;
+  MergeAll(s);
+  EXPECT_EQ(Log(), "全ての年を結合するMerge.txtを作成します\n");
+  EXPECT_FALSE(FileExists(MergePath("EURUSD")));
+}
+
+TEST_F(MergeCancelTest, CancelDuringTheAppendLeavesWholeLinesAndTheNextRunContinues) {
+  YearShape shape;
+  shape.days = 4;
+  shape.perDay = 300;
+  const std::string all = WriteYears(2008, 2010, shape);
+  WriteFile(MergePath("EURUSD"), FirstLines(all, 100));
+  CopyTuning tuning;
+  tuning.blockBytes = 4096;
+  // Pumps: one at the start, one at the year pass, then one per block.
+  host.CancelAtPump(6);
+  MergeAll(s, tuning);
+  const std::string cut = Merge();
+  EXPECT_GT(cut.size(), FirstLines(all, 100).size());
+  EXPECT_LT(cut.size(), all.size());
+  EXPECT_TRUE(EndsInWholeLine(cut));
+  EXPECT_EQ(all.compare(0, cut.size(), cut), 0);
+  EXPECT_FALSE(Completed());
+  EXPECT_FALSE(FileExists(MergePath("USDJPY")));
+
+  host.onPump = nullptr;
+  host.goOn = true;
+  host.logged.clear();
+  MergeAll(s, tuning);
+  EXPECT_EQ(Merge(), all);
+  EXPECT_EQ(Count("EURUSD\n" + LineBefore(cut, cut.size()) + "以降の行を追記します"), 1);
+  EXPECT_TRUE(Completed());
+}
+
+TEST_F(MergeCancelTest, CancelDuringARebuildLeavesWholeLinesAndTheNextRunContinues) {
+  YearShape shape;
+  shape.days = 2;
+  shape.perDay = 500;
+  const std::string all = WriteYears(2008, 2009, shape);
+  CopyTuning tuning;
+  tuning.blockBytes = 1000;
+  host.CancelAtPump(4);
+  MergeAll(s, tuning);
+  const std::string cut = Merge();
+  EXPECT_FALSE(cut.empty());
+  EXPECT_TRUE(EndsInWholeLine(cut));
+  EXPECT_EQ(all.compare(0, cut.size(), cut), 0);
+  EXPECT_EQ(Count("EURUSDのMerge.txtの作成OK"), 0);
+  EXPECT_FALSE(Completed());
+
+  host.onPump = nullptr;
+  host.goOn = true;
+  MergeAll(s, tuning);
+  EXPECT_EQ(Merge(), all);
+  EXPECT_TRUE(Completed());
+}
+
+// The scan for the last merged line pumps on the clock; a cancel there leaves the file untouched.
+TEST_F(MergeCancelTest, CancelDuringTheScanLeavesTheMergeFileUntouched) {
+  YearShape shape;
+  shape.days = 2;
+  shape.perDay = 1000;
+  const std::string all = WriteYears(2008, 2008, shape);
+  const std::string head = FirstLines(all, 1500);
+  WriteFile(MergePath("EURUSD"), head);
+  CopyTuning tuning;
+  auto t = std::chrono::steady_clock::time_point{};
+  tuning.clock = [&t] { return t += std::chrono::milliseconds(10); };
+  host.CancelAtPump(3);
+  MergeAll(s, tuning);
+  EXPECT_EQ(Merge(), head);
+  EXPECT_EQ(Count("以降の行を追記します"), 0);
+  EXPECT_FALSE(Completed());
+}
+
+}  // namespace
+}  // namespace arl::test
