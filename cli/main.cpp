@@ -1,2 +1,3 @@
-// Placeholder entry point until the headless front end lands.
-int main() { return 0; }
+#include "cli/headless.h"
+
+int main(int argc, char** argv) { return arl::RunHeadless(argc, argv); }

@@ -20,4 +20,8 @@ FormatSettings RunFormats(const OptionValues& options);
 // OK clears the go-on flag and logs "キャンセルします...". Returns whether the cancel was confirmed.
 bool CancelButtonClick(Session& s);
 
+// A cancel that needs no question (the headless front end's SIGINT): clears the go-on flag and logs
+// "キャンセルします...". Raises what AddLog raises, after the flag is cleared.
+void ConfirmedCancel(Session& s);
+
 }  // namespace arl

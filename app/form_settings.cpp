@@ -1,0 +1,56 @@
+// The settings file as the window keeps it: read at start-up with the defaults of a first start
+// (centred in the work area, the size as created), written at the start of every run and at exit.
+#include <QCheckBox>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QScreen>
+
+#include "app/radio_group.h"
+#include "app/tform1.h"
+#include "support/settings.h"
+
+namespace arl {
+
+void TForm1::LoadSettings() {
+  QRect area;
+  if (config_.workArea) {
+    area = *config_.workArea;
+  } else if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    area = screen->availableGeometry();
+  }
+  // Only the work area's right and bottom edges count; its left and top are not added.
+  const int right = area.x() + area.width();
+  const int bottom = area.y() + area.height();
+
+  StoredSettings defaults;
+  defaults.Geometry.Top = CenteredOffset(bottom, createdHeight_);
+  defaults.Geometry.Left = CenteredOffset(right, createdWidth_);
+  defaults.Geometry.Width = createdWidth_;
+  defaults.Geometry.Height = createdHeight_;
+  const StoredSettings s = ReadSettings(session_.paths.SettingsPath, defaults);
+
+  move(s.Geometry.Left, s.Geometry.Top);
+  resize(s.Geometry.Width, s.Geometry.Height);
+  EditURL->setText(QString::fromStdString(s.Options.EditURL));
+  EditURL->setCursorPosition(0);  // show the address from its start
+  EditLongTimeFormat->setText(QString::fromStdString(s.Options.EditLongTimeFormat));
+  EditFileHeadName->setText(QString::fromStdString(s.Options.EditFileHeadName));
+  EditGmtGap->setText(QString::fromStdString(s.Options.EditGmtGap));
+  EditRetryLimit->setText(QString::fromStdString(s.Options.EditRetryLimit));
+  RadioGroup1->SetItemIndex(ClampRadioIndex(s.Options.RadioGroup1));
+  RadioGroup2->SetItemIndex(ClampRadioIndex(s.Options.RadioGroup2));
+  RadioGroup3->SetItemIndex(ClampRadioIndex(s.Options.RadioGroup3));
+  CheckBox1->setChecked(s.Options.CheckBox1);
+}
+
+void TForm1::SaveSettings() {
+  StoredSettings s;
+  s.Geometry.Top = y();
+  s.Geometry.Left = x();
+  s.Geometry.Width = width();
+  s.Geometry.Height = height();
+  s.Options = Options();
+  WriteSettings(session_.paths.SettingsPath, s);
+}
+
+}  // namespace arl

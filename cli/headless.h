@@ -1,0 +1,29 @@
+#pragma once
+// The headless front end: one run exactly as auto mode does, with the log on stdout, then exit.
+// Used by autorateloom-cli and by the window program when it is started with "auto" and no display.
+#include <string>
+
+namespace arl {
+
+inline constexpr char kVersionText[] = "0.02";
+
+// Exit statuses of a headless run.
+inline constexpr int kExitDone = 0;       // the run ended normally
+inline constexpr int kExitError = 1;      // the run ended with an error (its text on stderr)
+inline constexpr int kExitUsage = 2;      // the command line could not be understood
+inline constexpr int kExitCancelled = 130;  // a stop signal cancelled the run
+
+struct HeadlessArgs {
+  std::string home;   // AppDir; empty: the executable's directory
+  bool help = false;
+  bool version = false;
+  std::string error;  // set when the command line is wrong
+};
+
+// Accepts "auto" as the first argument (the window program passes its own command line on),
+// "--home DIR" or "--home=DIR", "--help"/"-h" and "--version".
+HeadlessArgs ParseHeadlessArgs(int argc, char** argv);
+
+int RunHeadless(int argc, char** argv);
+
+}  // namespace arl

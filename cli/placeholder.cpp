@@ -1,1 +1,0 @@
-// Keeps the front-end library non-empty until the headless front end lands.

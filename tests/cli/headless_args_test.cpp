@@ -1,0 +1,42 @@
+// The headless command line.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "cli/headless.h"
+
+namespace arl::test {
+namespace {
+
+HeadlessArgs Parse(std::vector<std::string> args) {
+  args.insert(args.begin(), "autorateloom-cli");
+  std::vector<char*> argv;
+  for (auto& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  return ParseHeadlessArgs(static_cast<int>(args.size()), argv.data());
+}
+
+TEST(HeadlessArgs, AcceptedForms) {
+  EXPECT_EQ(Parse({}).home, "");
+  EXPECT_EQ(Parse({"--home", "/srv/fx"}).home, "/srv/fx");
+  EXPECT_EQ(Parse({"--home=/srv/fx"}).home, "/srv/fx");
+  // The window program hands its own command line on when it has no display.
+  HeadlessArgs a = Parse({"auto", "--home", "d"});
+  EXPECT_TRUE(a.error.empty());
+  EXPECT_EQ(a.home, "d");
+  EXPECT_TRUE(Parse({"--help"}).help);
+  EXPECT_TRUE(Parse({"-h"}).help);
+  EXPECT_TRUE(Parse({"--version"}).version);
+}
+
+TEST(HeadlessArgs, Rejected) {
+  EXPECT_FALSE(Parse({"--home"}).error.empty());
+  EXPECT_FALSE(Parse({"--home", ""}).error.empty());
+  EXPECT_FALSE(Parse({"--home="}).error.empty());
+  EXPECT_FALSE(Parse({"--home", "d", "auto"}).error.empty()) << "auto only as the first argument";
+  EXPECT_FALSE(Parse({"AUTO"}).error.empty());
+  EXPECT_FALSE(Parse({"--bogus"}).error.empty());
+}
+
+}  // namespace
+}  // namespace arl::test

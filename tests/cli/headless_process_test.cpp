@@ -1,0 +1,193 @@
+// autorateloom-cli as a process: exit statuses, its home directory, and a stop signal during a page
+// load that never ends.
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <thread>
+#include <vector>
+
+#include "tests/common/temp_dir.h"
+
+extern char** environ;
+
+namespace arl::test {
+namespace {
+
+struct Outcome {
+  int status = -1;  // exit status, or -1 when it did not exit normally
+  std::string out, err;
+};
+
+// Runs the front end with stdout and stderr in files; `whileRunning` may signal it.
+Outcome RunCli(const TempDir& scratch, std::vector<std::string> args,
+               const std::function<void(pid_t)>& whileRunning = nullptr) {
+  const std::string exe = BinDir() + "autorateloom-cli";
+  args.insert(args.begin(), exe);
+  std::vector<char*> argv;
+  for (auto& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  const std::string outPath = scratch / "stdout.txt", errPath = scratch / "stderr.txt";
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  pid_t pid = 0;
+  int rc = posix_spawn(&pid, exe.c_str(), &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  Outcome o;
+  if (rc != 0) {
+    ADD_FAILURE() << "cannot start " << exe;
+    return o;
+  }
+  if (whileRunning) whileRunning(pid);
+  int status = 0;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (waitpid(pid, &status, WNOHANG) == 0) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      kill(pid, SIGKILL);
+      waitpid(pid, &status, 0);
+      ADD_FAILURE() << "the front end did not end within 30 s";
+      break;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  if (WIFEXITED(status)) o.status = WEXITSTATUS(status);
+  o.out = ReadFile(outPath);
+  o.err = ReadFile(errPath);
+  return o;
+}
+
+void WriteUrl(const TempDir& home, const std::string& url) {
+  WriteFile(home / "autorateloom.ini", "[Form]\r\nEditURL=" + url + "\r\n");
+}
+
+TEST(HeadlessProcess, UnreachableIndexEndsWithErrorAfterTheClosingSteps) {
+  TempDir home, scratch;
+  WriteUrl(home, "http://127.0.0.1:1/free_forex_quotes/forex_history_arhiv.html");
+  Outcome o = RunCli(scratch, {"--home", home.path()});
+  EXPECT_EQ(o.status, 1) << o.err;
+  EXPECT_EQ(o.out, "処理完了\n");
+  EXPECT_FALSE(o.err.empty()) << "the error's text is shown";
+  EXPECT_EQ(ReadFile(home / "autorateloom.log"), "処理完了\r\n");
+  // The home got what the program keeps beside itself.
+  EXPECT_EQ(ReadFile(home / "CurrencyList.txt"), ReadFile(BinDir() + "CurrencyList.txt"));
+  EXPECT_NE(ReadFile(home / "autorateloom.ini").find("EditRetryLimit=5"), std::string::npos);
+  EXPECT_TRUE(std::filesystem::is_directory(home / "OriginalArchive"));
+  EXPECT_TRUE(std::filesystem::is_directory(home / "HistoricalData"));
+}
+
+TEST(HeadlessProcess, ClosedStdoutDoesNotKillTheRun) {
+  TempDir home;
+  WriteUrl(home, "http://127.0.0.1:1/");
+  int fds[2];
+  ASSERT_EQ(pipe(fds), 0);
+  close(fds[0]);  // nobody reads: every write to stdout fails
+  const std::string exe = BinDir() + "autorateloom-cli";
+  std::vector<std::string> args = {exe, "--home", home.path()};
+  std::vector<char*> argv;
+  for (auto& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
+  pid_t pid = 0;
+  ASSERT_EQ(posix_spawn(&pid, exe.c_str(), &actions, nullptr, argv.data(), environ), 0);
+  posix_spawn_file_actions_destroy(&actions);
+  close(fds[1]);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+  EXPECT_EQ(WEXITSTATUS(status), 1);
+  EXPECT_EQ(ReadFile(home / "autorateloom.log"), "処理完了\r\n");
+}
+
+TEST(HeadlessProcess, HomeIsCreatedAndItsCurrencyListKept) {
+  TempDir base, scratch;
+  const std::string home = base / "fx home";
+  WriteFile(home + "/CurrencyList.txt", "EURUSD\r\n");
+  WriteFile(home + "/autorateloom.ini", "[Form]\r\nEditURL=http://127.0.0.1:1/\r\n");
+  Outcome o = RunCli(scratch, {"auto", "--home=" + home});
+  EXPECT_EQ(o.status, 1);
+  EXPECT_EQ(ReadFile(home + "/CurrencyList.txt"), "EURUSD\r\n");
+
+  const std::string fresh = base / "new/deeper";
+  o = RunCli(scratch, {"--home", fresh});
+  EXPECT_TRUE(std::filesystem::exists(fresh + "/autorateloom.log"));
+}
+
+TEST(HeadlessProcess, HelpVersionAndBadArguments) {
+  TempDir scratch;
+  Outcome o = RunCli(scratch, {"--help"});
+  EXPECT_EQ(o.status, 0);
+  EXPECT_NE(o.out.find("--home"), std::string::npos);
+  o = RunCli(scratch, {"--version"});
+  EXPECT_EQ(o.status, 0);
+  EXPECT_NE(o.out.find("0.02"), std::string::npos);
+  o = RunCli(scratch, {"--frobnicate"});
+  EXPECT_EQ(o.status, 2);
+  EXPECT_NE(o.err.find("--frobnicate"), std::string::npos);
+}
+
+// A server that takes connections into its backlog and never answers.
+class SilentServer {
+ public:
+  SilentServer() {
+    fd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    listen(fd_, 8);
+    socklen_t len = sizeof a;
+    getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &len);
+    port_ = ntohs(a.sin_port);
+  }
+  ~SilentServer() { close(fd_); }
+  int port() const { return port_; }
+  bool WaitForClient(int ms) {
+    pollfd p{fd_, POLLIN, 0};
+    return poll(&p, 1, ms) == 1;
+  }
+
+ private:
+  int fd_ = -1;
+  int port_ = 0;
+};
+
+TEST(HeadlessProcess, StopSignalCancelsAStuckPageLoad) {
+  TempDir home, scratch;
+  SilentServer server;
+  WriteUrl(home, "http://127.0.0.1:" + std::to_string(server.port()) + "/free_forex_quotes/forex_history_arhiv.html");
+  Outcome o = RunCli(scratch, {"--home", home.path()}, [&](pid_t pid) {
+    ASSERT_TRUE(server.WaitForClient(10000)) << "the index page was never asked for";
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));  // well inside the wait
+    kill(pid, SIGINT);
+  });
+  EXPECT_EQ(o.status, 130) << o.err;
+  EXPECT_EQ(o.out, "キャンセルします...\nキャンセルしました\n処理完了\n");
+  EXPECT_EQ(ReadFile(home / "autorateloom.log"), "キャンセルします...\r\nキャンセルしました\r\n処理完了\r\n");
+}
+
+TEST(HeadlessProcess, TermActsLikeInt) {
+  TempDir home, scratch;
+  SilentServer server;
+  WriteUrl(home, "http://127.0.0.1:" + std::to_string(server.port()) + "/index.html");
+  Outcome o = RunCli(scratch, {"--home", home.path()}, [&](pid_t pid) {
+    ASSERT_TRUE(server.WaitForClient(10000));
+    kill(pid, SIGTERM);
+  });
+  EXPECT_EQ(o.status, 130) << o.err;
+}
+
+}  // namespace
+}  // namespace arl::test
