@@ -3,6 +3,7 @@
 //                          [--minutes FIRST-LAST]
 //   fake_site grow DIR [--days N]
 //   fake_site serve DIR [--port-file FILE]     prints the index address, runs until SIGTERM/SIGINT
+//   fake_site tickers DIR                       the site's tickers, one a line with CR LF (a currency list)
 #include <signal.h>
 
 #include <cstdio>
@@ -25,7 +26,8 @@ int Usage() {
   std::cerr << "usage: fake_site generate DIR [--seed N] [--years FIRST-LAST] [--days N] [--newest-days N]\n"
                "                              [--tickers N] [--minutes FIRST-LAST]\n"
                "       fake_site grow DIR [--days N]\n"
-               "       fake_site serve DIR [--port-file FILE]\n";
+               "       fake_site serve DIR [--port-file FILE]\n"
+               "       fake_site tickers DIR\n";
   return 2;
 }
 
@@ -65,6 +67,13 @@ int Grow(const std::string& dir, const std::vector<std::string>& args) {
   return 0;
 }
 
+int Tickers(const std::string& dir, const std::vector<std::string>& args) {
+  if (!args.empty()) return Usage();
+  FakeSite site = FakeSite::Open(dir);
+  for (const auto& ticker : site.DayOptions().tickers) std::cout << ticker << "\r\n";
+  return std::cout.flush() ? 0 : 1;
+}
+
 int Serve(const std::string& dir, const std::vector<std::string>& args) {
   std::string portFile;
   if (args.size() == 2 && args[0] == "--port-file") portFile = args[1];
@@ -101,6 +110,7 @@ int main(int argc, char** argv) {
     if (command == "generate") return Generate(dir, args);
     if (command == "grow") return Grow(dir, args);
     if (command == "serve") return Serve(dir, args);
+    if (command == "tickers") return Tickers(dir, args);
   } catch (const std::exception& e) {
     std::cerr << "fake_site: " << e.what() << "\n";
     return 1;
