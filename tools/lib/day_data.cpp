@@ -129,7 +129,7 @@ std::string MakeDayFile(const Ymd& date, const DayDataOptions& options) {
   const int dayNumber = DaysFromCivil(date.year, date.month, date.day);
   const int first = std::clamp(options.firstMinute, 0, 1439);
   const int last = std::clamp(options.lastMinute, 0, 1439);
-  char dateText[16];
+  char dateText[32];
   std::snprintf(dateText, sizeof dateText, "%04d%02d%02d", date.year % 10000, date.month, date.day);
 
   std::string out;

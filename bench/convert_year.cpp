@@ -1,0 +1,107 @@
+// Conversion speed: a full-year rebuild of every currency year file against `cat` of the same day
+// files, and the daily append of one December day to a full year against `cat` of the year files.
+// Usage: bench_convert_year [days (default 260)] [tickers (default 70)]
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+#include "bench/bench_util.h"
+#include "convert/cross_check.h"
+#include "convert/currency_update.h"
+#include "support/files.h"
+#include "support/text.h"
+#include "tools/lib/day_data.h"
+
+using namespace arl;
+
+namespace {
+
+void WriteText(const std::string& path, const std::string& text) {
+  FILE* f = std::fopen(path.c_str(), "wb");
+  if (f == nullptr || std::fwrite(text.data(), 1, text.size(), f) != text.size()) std::abort();
+  std::fclose(f);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int dayCount = argc > 1 ? std::max(2, std::atoi(argv[1])) : 260;
+  const int tickerCount = argc > 2 ? std::max(1, std::atoi(argv[2])) : 70;
+  benchutil::ScratchDir dir;
+  benchutil::QuietHost host;
+  benchutil::NoBrowser browser;
+  benchutil::NoDownloader downloader;
+  Session s(host, browser, downloader, Paths::ForAppDir(dir.path()));
+  s.sleep = [](int) {};
+  PrepareWorkingFolders(s.paths);
+  s.LatestYear = "2005";
+  s.now = [] { return EncodeDate(2005, 12, 31); };
+
+  tools::DayDataOptions options;
+  options.tickers = tools::DefaultTickers(tickerCount);
+  LineList tickers = options.tickers;
+  SaveLines(s.paths.AppDir + "CurrencyList.txt", tickers);
+
+  // The last `dayCount` trading days of 2005, so that the appended day is in December.
+  auto days = tools::TradingDays(2005);
+  if (static_cast<int>(days.size()) > dayCount) days.erase(days.begin(), days.end() - dayCount);
+  const std::string yearDir = s.paths.ArchiveDir + "2005/";
+  CreateDir(yearDir);
+  std::printf("generating %zu day files x %d tickers ...\n", days.size(), tickerCount);
+  std::fflush(stdout);
+  LineList names;
+  std::int64_t lines = 0, bytes = 0;
+  for (std::size_t i = 0; i + 1 < days.size(); ++i) {
+    options.seed = i + 1;
+    const std::string text = tools::MakeDayFile(days[i], options);
+    lines += std::count(text.begin(), text.end(), '\n');
+    bytes += static_cast<std::int64_t>(text.size());
+    names.push_back(tools::DayFileNameOf(days[i]));
+    WriteText(yearDir + names.back(), text);
+  }
+
+  // Full-year rebuild of all but the last day.
+  const std::string catOut = dir.path() + "cat.out";
+  // Every timed step starts with the generated files on disk and the cache warm.
+  ::sync();
+  benchutil::ShellSeconds("cat " + yearDir + "*.txt > /dev/null");
+  const double catDays = benchutil::ShellSeconds("cat " + yearDir + "*.txt > " + catOut);
+  DeleteFile(catOut);
+  ::sync();
+  const auto rebuild = benchutil::RunInChild([&] {
+    LineList list = names;
+    return UpdateCurrencyYearFiles(s, list, yearDir, "2005") ? 0 : 1;
+  });
+  if (rebuild.exitCode != 0) {
+    std::printf("rebuild FAILED\n");
+    return 1;
+  }
+  std::printf("full-year rebuild: %zu day files, %lld lines, %.1f MB in %.2f s (cpu %.2f s, %.2f M lines/s); cat %.2f s; "
+              "ratio %.2f (target <= 2.0); peak memory %.1f MB (target <= 256)\n",
+              names.size(), static_cast<long long>(lines), bytes / 1e6, rebuild.seconds, rebuild.cpuSeconds,
+              lines / rebuild.seconds / 1e6, catDays, rebuild.seconds / catDays, rebuild.peakKb / 1024.0);
+
+  // The daily run: one new December day, the cross-check re-runs the last days and appends.
+  options.seed = days.size();
+  WriteText(yearDir + tools::DayFileNameOf(days.back()), tools::MakeDayFile(days.back(), options));
+  std::string yearFiles;
+  for (const auto& t : tickers) yearFiles += " " + s.paths.DataDir + t + "/1min/1min_2005.txt";
+  ::sync();
+  benchutil::ShellSeconds("cat" + yearFiles + " > /dev/null");
+  const double catYear = benchutil::ShellSeconds("cat" + yearFiles + " > " + catOut);
+  DeleteFile(catOut);
+  ::sync();
+  const auto append = benchutil::RunInChild([&] {
+    LineList scratch;
+    return CrossCheckCurrencies(s, scratch) ? 0 : 1;
+  });
+  if (append.exitCode != 0) {
+    std::printf("append FAILED\n");
+    return 1;
+  }
+  std::printf("daily append: %.3f s (cpu %.3f s); cat of the year files %.2f s; ratio %.3f (target <= 0.5); peak memory %.1f MB\n",
+              append.seconds, append.cpuSeconds, catYear, append.seconds / catYear, append.peakKb / 1024.0);
+  return 0;
+}

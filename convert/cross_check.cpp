@@ -1,0 +1,97 @@
+// The cross-currency check of the newest year: the last line of every ticker's year file gives its
+// last time; the update is re-run over the day files from four days before the oldest of them, so
+// every ticker is rebuilt from the same day, and the year marker is written on success.
+#include "convert/cross_check.h"
+
+#include <cmath>
+
+#include "convert/currency_update.h"
+#include "convert/last_line.h"
+#include "convert/year_files.h"
+#include "support/errors.h"
+#include "support/files.h"
+
+namespace arl {
+
+namespace {
+
+// The archive time of a year file's last line, or nothing when the line does not read back under
+// the current options (cut off, another layout, not a date).
+bool LastTimeOf(const std::string& line, int dateField, const FormatSettings& formats, std::int64_t gapMs, DateTime& t) {
+  const std::vector<std::string> fields = SplitCommaText(line);
+  if (fields.size() < static_cast<std::size_t>(dateField) + 2) return false;
+  try {
+    const DateTime date = StrToDate(fields[static_cast<std::size_t>(dateField)], formats);
+    const DateTime time = StrToTime(fields[static_cast<std::size_t>(dateField) + 1], formats);
+    t = DateTime{date.ms + time.ms - gapMs};
+    return true;
+  } catch (const EConvertError&) {
+    return false;
+  }
+}
+
+// The archive date of a day file yymmdd.txt, its century taken from today's date.
+DateTime DayFileDate(const std::string& name, const std::string& century, const FormatSettings& formats) {
+  const char sep = formats.DateSeparator;
+  auto part = [&](std::size_t from) { return from < name.size() ? name.substr(from, 2) : std::string(); };
+  return StrToDate(century + part(0) + sep + part(2) + sep + part(4), formats);
+}
+
+}  // namespace
+
+LineList LoadCurrencyList(Session& s) { return LoadLines(s.paths.AppDir + "CurrencyList.txt"); }
+
+bool CrossCheckCurrencies(Session& s, LineList& scratch) {
+  s.AddLog("各通貨の" + s.LatestYear + "年のマージファイルから\r\n通貨間に差がないかチェックします");
+  const DateTime now = s.now();
+  DateTime oldest = AddDays(now, 100);
+  DateTime newest{0};
+  const OptionValues options = s.Options();
+  const std::int64_t gapMs = std::int64_t{StrToInt(options.EditGmtGap)} * 3'600'000;
+  const int dateField = options.RadioGroup1 == 0 ? 1 : 0;
+
+  const LineList tickers = LoadCurrencyList(s);
+  for (const std::string& ticker : tickers) {
+    s.SetStatus("通貨間チェック : " + ticker + " をチェック中");
+    CreateTickerDirs(s.paths, options, ticker);
+    const std::string path = YearFilePath(s.paths, options, ticker, s.LatestYear);
+    if (!FileExists(path)) return false;
+    s.host.Repaint();
+    s.Pump();
+    s.Sleep(0);
+    if (!s.GoOn()) return false;
+    std::string line;
+    if (!ReadLastLine(path, line)) return false;
+    // A file whose end was cut off by a crash, or written under other options, is rebuilt instead.
+    DateTime t;
+    if (!EndsWithLineEnd(path) || !LastTimeOf(line, dateField, s.formats, gapMs, t)) return false;
+    if (t < oldest) oldest = t;
+    if (t > newest) newest = t;
+  }
+
+  const double days = static_cast<double>(newest.ms - oldest.ms) / DateTime::kMsPerDay;
+  const auto lineDifference = static_cast<std::int64_t>(std::nearbyint(days)) * 1440;
+
+  const std::string yearDir = s.paths.ArchiveDir + s.LatestYear + "/";
+  ListFiles(yearDir, scratch);
+  const std::string century = DateToStr(now, s.formats).substr(0, 2);
+  const DateTime from = AddDays(oldest, -4);
+  LineList selected;
+  for (const std::string& name : scratch)
+    if (DayFileDate(name, century, s.formats) >= from) selected.push_back(name);
+
+  s.AddLog("mergeされたfileの最後の行の中で最も古いDateは" + DateToStr(oldest, s.formats) + "\r\n最も新しいDateは" +
+           DateToStr(newest, s.formats) + "で、その差は" + std::to_string(lineDifference) + "行分");
+
+  if (UpdateCurrencyYearFiles(s, selected, yearDir, s.LatestYear)) {
+    s.host.Memo1().Clear();
+    s.Sleep(0);
+    SaveLines(yearDir + "complete.arlm", LineList{});
+    s.AddLog(s.LatestYear + "年の各通貨への分割・マージ処理に成功しました。");
+    return true;
+  }
+  s.AddLog(s.LatestYear + "年の各通貨への分割・マージ処理に失敗しました。\r\nこの年の頭から新規にファイルを作成し直します");
+  return false;
+}
+
+}  // namespace arl
