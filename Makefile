@@ -30,7 +30,7 @@ asan: deps
 FUZZ_SECONDS ?= 60
 fuzz-build: deps
 	CC=clang CXX=clang++ cmake -S . -B build-fuzz -DARL_FUZZ=ON -DARL_CORE_ONLY=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-	cmake --build build-fuzz -j $(JOBS)
+	cmake --build build-fuzz --target fuzzers -j $(JOBS)
 
 fuzz: fuzz-build
 	scripts/fuzz build-fuzz $(FUZZ_SECONDS)
@@ -40,7 +40,7 @@ fuzz-smoke: fuzz-build
 
 lint: deps
 	cmake -S . -B build-lint -DARL_CORE_ONLY=ON -DCMAKE_EXPORT_COMPILE_COMMANDS=ON >/dev/null
-	scripts/lint build-lint
+	scripts/lint build-lint $(LINT_DIRS)
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

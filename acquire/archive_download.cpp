@@ -54,7 +54,7 @@ void DownloadMissingArchives(Session& s, const LineList& yearLinkList, int retry
   while (index < yearLinkList.size()) {
     if (!s.GoOn()) return;
     s.host.Memo1().Repaint();
-    const std::string link = yearLinkList[index];
+    const std::string& link = yearLinkList[index];
     s.Pump();
     const ArchiveTarget target = TargetOf(s, link);
     if (!DirectoryExists(target.directory)) CreateDir(target.directory);

@@ -1,10 +1,13 @@
 // Extraction of one downloaded day archive and the naming of its day file.
 //
-// A good day file is never lost to a failed re-extraction: the extracted file replaces the old day
-// file by a rename only once it is there, and when the extracted file bears the day file's own name
-// (ddmmyy == yymmdd, as in 030203.zip) the old day file is set aside first and put back on failure.
-// An extraction the archiver reports as failed is not trusted: whatever it left is removed.
+// The archive is extracted into a private folder of its own inside the year folder, and only the
+// entry named like the archive (ddmmyy.txt) leaves it, by one rename onto the day file. So a broken
+// or hostile archive can neither overwrite another day's file or the year marker nor leave stray
+// files behind, and a good day file is never lost to a failed re-extraction: it is replaced only by
+// a complete extracted file. An extraction the archiver reports as failed is not trusted at all.
+#include <filesystem>
 #include <string_view>
+#include <system_error>
 
 #include "acquire/archive_download.h"
 #include "acquire/day_names.h"
@@ -22,15 +25,29 @@ std::string DirectoryOf(const std::string& path) {
 
 std::string FileNameOf(const std::string& path) { return path.substr(DirectoryOf(path).size()); }
 
-std::string WithTxtExtension(const std::string& path) {
-  const std::size_t nameStart = DirectoryOf(path).size();
-  const std::size_t dot = path.rfind('.');
-  const std::size_t stemEnd = (dot == std::string::npos || dot < nameStart) ? path.size() : dot;
-  return path.substr(0, stemEnd) + ".txt";
+std::string WithTxtExtension(const std::string& name) {
+  const std::size_t dot = name.rfind('.');
+  return name.substr(0, dot == std::string::npos ? name.size() : dot) + ".txt";
 }
 
-// Not ending in ".txt", so a day file set aside is never taken for a day file.
-std::string SetAsideName(const std::string& dayFilePath) { return dayFilePath + ".keep"; }
+// A folder, not a ".txt" file, so a leftover of a crash never passes for a day file; it is cleared
+// before every use.
+std::string StagingFolderOf(const std::string& archivePath) {
+  return DirectoryOf(archivePath) + ".extract-" + FileNameOf(archivePath) + "/";
+}
+
+// Never follows a link out of the tree, not even one standing where the folder should be: the
+// trailing "/" is dropped, since "link/" names the link's target.
+void RemoveTree(std::string path) {
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  std::error_code ignored;
+  std::filesystem::remove_all(path, ignored);
+}
+
+bool IsPlainFile(const std::string& path) {
+  std::error_code ignored;
+  return std::filesystem::is_regular_file(std::filesystem::symlink_status(path, ignored));
+}
 
 bool ExtractInto(const std::string& archivePath, const std::string& directory) {
   TArchieverDll7zip32 archiver;
@@ -43,26 +60,17 @@ bool ExtractInto(const std::string& archivePath, const std::string& directory) {
 std::string DayFileName(const std::string& archiveName) { return SwapDayPairs(archiveName) + ".txt"; }
 
 bool ExtractAndRename(Session& s, const std::string& archivePath, const std::string& dayName) {
-  const std::string directory = DirectoryOf(archivePath);
-  const std::string extracted = WithTxtExtension(archivePath);
-  const std::string target = directory + dayName;
-  const bool inPlace = extracted == target;
+  const std::string target = DirectoryOf(archivePath) + dayName;
+  const std::string staging = StagingFolderOf(archivePath);
+  const std::string extracted = staging + WithTxtExtension(FileNameOf(archivePath));
 
-  // A leftover of an earlier attempt under the extracted name must not pass for this extraction.
-  if (!inPlace && FileExists(extracted)) DeleteFile(extracted);
-  const std::string setAside = SetAsideName(target);
-  bool oldSetAside = false;
-  bool oldStuck = false;  // could not be set aside: never remove what is under the day name then
-  if (inPlace && FileExists(target)) {
-    oldSetAside = RenameFile(target, setAside);
-    oldStuck = !oldSetAside;
-  }
-
+  RemoveTree(staging);
+  CreateDir(staging);
   bool extractedOk = false;
   try {
-    extractedOk = ExtractInto(archivePath, directory);
+    extractedOk = ExtractInto(archivePath, staging);
   } catch (...) {
-    if (oldSetAside) RenameFile(setAside, target);
+    RemoveTree(staging);
     throw;
   }
 
@@ -73,14 +81,10 @@ bool ExtractAndRename(Session& s, const std::string& archivePath, const std::str
   s.Pump();
   s.Sleep(1);
 
-  bool done = false;
-  if (extractedOk && FileExists(extracted)) done = inPlace || RenameFile(extracted, target);
-  if (!done) {
-    if (!oldStuck) DeleteFile(extracted);  // a partial file or one the rename could not move
-    if (oldSetAside) RenameFile(setAside, target);
-  } else if (oldSetAside) {
-    DeleteFile(setAside);
-  }
+  // The rename replaces an old day file in one step, also when it bears the extracted file's own
+  // name (ddmmyy == yymmdd, as in 030203.zip).
+  const bool done = extractedOk && IsPlainFile(extracted) && RenameFile(extracted, target);
+  RemoveTree(staging);
 
   s.AddLog(FileNameOf(archivePath) + " → " + dayName + "へのリネーム " + (done ? "OK" : "失敗"));
   return done;

@@ -4,10 +4,14 @@
 
 #include <string_view>
 
+#include "acquire/html_nesting.h"
 #include "acquire/url_resolve.h"
 
 namespace arl {
 namespace {
+
+// Far deeper than any archive page; the parse of a page this deep still takes well under a second.
+constexpr std::size_t kMaxNesting = 2000;
 
 // Browsers strip ASCII whitespace around an href before resolving it.
 std::string TrimUrlSpaces(std::string_view s) {
@@ -38,7 +42,11 @@ void WalkElements(const GumboNode* root, Visit visit) {
 }  // namespace
 
 std::vector<std::string> ExtractLinkTargets(const std::string& html, const std::string& pageAddress) {
-  GumboOutput* output = gumbo_parse_with_options(&kGumboDefaultOptions, html.data(), html.size());
+  if (!NestingWithin(html, kMaxNesting)) return {};
+  // Parse errors are not wanted, and recording them copies the open-element stack for each one.
+  GumboOptions options = kGumboDefaultOptions;
+  options.max_errors = 0;
+  GumboOutput* output = gumbo_parse_with_options(&options, html.data(), html.size());
   if (output == nullptr) return {};
 
   std::string base = pageAddress;
@@ -61,7 +69,7 @@ std::vector<std::string> ExtractLinkTargets(const std::string& html, const std::
     const GumboAttribute* href = Href(*a);
     targets.push_back(href ? ResolveUrl(base, TrimUrlSpaces(href->value)) : std::string());
   }
-  gumbo_destroy_output(&kGumboDefaultOptions, output);
+  gumbo_destroy_output(&options, output);
   return targets;
 }
 

@@ -4,6 +4,7 @@
 #include "acquire/year_sync.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 #include "acquire/archive_download.h"
 #include "acquire/link_address.h"
@@ -27,9 +28,10 @@ LineList CollectYearLinks(Session& s, const std::string& year) {
   CollectPageLinks(s, "zip", s.host.Memo1());
   const std::string segment = "/" + year + "/";
   LineList links;
+  std::unordered_set<std::string> seen;  // a page of many thousand links must not cost a quadratic search
   for (const auto& line : s.host.Memo1().Lines()) {
     if (AddressPath(line).find(segment) == std::string_view::npos) continue;
-    if (std::find(links.begin(), links.end(), line) == links.end()) links.push_back(line);
+    if (seen.insert(line).second) links.push_back(line);
   }
   s.host.Memo1().Clear();
   return links;

@@ -1,6 +1,5 @@
 #include "cli/stop_signals.h"
 
-#include <signal.h>
 #include <unistd.h>
 
 #include <csignal>

@@ -57,7 +57,7 @@ class Collector {
       return children;
     }
     while (const dirent* e = ::readdir(dir))
-      if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0) children.push_back(e->d_name);
+      if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0) children.emplace_back(e->d_name);
     ::closedir(dir);
     std::sort(children.begin(), children.end());
     return children;

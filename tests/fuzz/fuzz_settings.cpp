@@ -11,6 +11,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static const std::string path = "/tmp/arl-fuzz-settings-" + std::to_string(::getpid()) + ".ini";
+  static const bool cleanupRegistered = std::atexit([] { std::remove(path.c_str()); }) == 0;
+  (void)cleanupRegistered;
   FILE* f = std::fopen(path.c_str(), "wb");
   if (!f) return 0;
   std::fwrite(data, 1, size, f);
