@@ -48,7 +48,8 @@ format:
 format-check:
 	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
 
-check: test asan
+# The test command: every test, once more under the sanitizers, and each fuzz target briefly.
+check: test asan fuzz-smoke
 
 demo: build
 	scripts/demo $(BUILD)

@@ -32,6 +32,38 @@ void DeleteYearOutputs(Session& s, const std::string& year) {
   }
 }
 
+YearOutputsAside::YearOutputsAside(Session& s, const std::string& year) {
+  LineList currencyDirs;
+  ListCurrencyDirs(s, currencyDirs);
+  const OptionValues options = s.Options();
+  const std::string subDir = options.RadioGroup3 == 1 ? "1min/" : "";
+  for (const auto& dir : currencyDirs) {
+    const std::string yearFile = dir + "/" + subDir + options.EditFileHeadName + year + ".txt";
+    const std::string aside = yearFile + kSuffix;
+    // A file left aside by a killed run stands for the year file when that one is gone.
+    if (FileExists(yearFile)) {
+      if (!RenameFile(yearFile, aside)) DeleteFile(yearFile);
+    }
+    if (FileExists(aside)) paths_.push_back(yearFile);
+  }
+}
+
+void YearOutputsAside::Drop() {
+  for (const auto& path : paths_) DeleteFile(path + kSuffix);
+  paths_.clear();
+}
+
+void YearOutputsAside::Restore() {
+  for (const auto& path : paths_) {
+    if (FileExists(path)) {
+      DeleteFile(path + kSuffix);
+    } else {
+      RenameFile(path + kSuffix, path);
+    }
+  }
+  paths_.clear();
+}
+
 void DayFilesToArchiveNames(LineList& list) {
   for (auto& name : list) name = SwapDayPairs(name) + ".zip";
 }

@@ -45,10 +45,22 @@ void DropLinksOnDisk(LineList& links, const LineList& archiveNamesOnDisk) {
 }
 
 bool RebuildYear(Session& s, const std::string& year, const std::string& yearDir) {
-  DeleteYearOutputs(s, year);
+  // The old year files go aside rather than away: a cancelled or failed rebuild gives them back.
+  YearOutputsAside aside(s, year);
   LineList dayFiles;
   ListFiles(yearDir, dayFiles);
-  const bool converted = UpdateCurrencyYearFiles(s, dayFiles, yearDir, year);
+  bool converted = false;
+  try {
+    converted = UpdateCurrencyYearFiles(s, dayFiles, yearDir, year);
+  } catch (...) {
+    aside.Restore();
+    throw;
+  }
+  if (converted) {
+    aside.Drop();
+  } else {
+    aside.Restore();
+  }
   s.host.Memo1().Clear();
   if (!converted) {
     s.AddLog(year + "年の各通貨への分割・マージ処理に失敗しました。" + kCrLf +

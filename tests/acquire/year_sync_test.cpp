@@ -130,6 +130,34 @@ TEST_F(SyncYearTest, ACancelAtAnyPointLeavesNoMarkerAndKeepsTheYearFiles) {
   }
 }
 
+TEST_F(SyncYearTest, ACancelledRebuildGivesTheOldYearFilesBack) {
+  s.LatestYear = "2012";  // 2011 is not the newest year: it is always rebuilt whole
+  test::PublishDay(fs, kPage, kJan3);
+  ASSERT_TRUE(SyncYear(s, kPage, "2011"));
+  const std::string before = test::ReadFile(YearFile("EURUSD"));
+  test::PublishDay(fs, kPage, kJan4);
+  DeleteFile(Marker());
+  namespace fsys = std::filesystem;
+  test::TempDir saved;
+  for (const char* tree : {"OriginalArchive", "HistoricalData"})
+    fsys::copy(fs.home / tree, saved / tree, fsys::copy_options::recursive);
+  for (int cancelAt = 1;; ++cancelAt) {
+    for (const char* tree : {"OriginalArchive", "HistoricalData"}) {
+      fsys::remove_all(fs.home / tree);
+      fsys::copy(saved / tree, fs.home / tree, fsys::copy_options::recursive);
+    }
+    fs.host.goOn = true;
+    fs.host.CancelAtPump(cancelAt);
+    const bool done = SyncYear(s, kPage, "2011");
+    EXPECT_EQ(done, FileExists(Marker())) << "cancelled at pump " << cancelAt;
+    if (!done) {
+      EXPECT_EQ(test::ReadFile(YearFile("EURUSD")), before) << "cancelled at pump " << cancelAt;
+    }
+    EXPECT_FALSE(FileExists(YearFile("EURUSD") + YearOutputsAside::kSuffix)) << "cancelled at pump " << cancelAt;
+    if (fs.host.goOn) break;
+  }
+}
+
 TEST_F(SyncYearTest, ARetryLimitThatIsNoNumberEndsTheRun) {
   fs.host.options.EditRetryLimit = "five";
   EXPECT_THROW(SyncYear(s, kPage, "2011"), EConvertError);
