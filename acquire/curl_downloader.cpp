@@ -106,8 +106,9 @@ bool CurlDownloader::Download(const std::string& url, const std::string& targetP
 
   // The temporary file lives beside the target so the final rename stays on one file system.
   std::string baseName = targetPath.substr(DirectoryOf(targetPath).size());
-  std::string tempPath = DirectoryOf(targetPath) + "." + baseName + ".part-XXXXXX";
-  m.fd = ::mkostemp(tempPath.data(), O_CLOEXEC);
+  // A fixed name: a transfer cut short by a killed process is replaced by the next try of the archive.
+  std::string tempPath = DirectoryOf(targetPath) + "." + baseName + ".part";
+  m.fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0644);
   if (m.fd < 0) {
     m.lastError = "cannot create a temporary file beside " + targetPath;
     return false;

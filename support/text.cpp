@@ -73,8 +73,9 @@ LineList LoadLines(const std::string& path) {
 }
 
 void WriteFileAtomically(const std::string& path, std::string_view content) {
-  const std::string temp = path + ".tmp" + std::to_string(::getpid());
-  int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  // A fixed name: what a killed process left there is replaced by the next save of the same file.
+  const std::string temp = path + ".tmp";
+  int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0666);
   if (fd < 0) throw EInOutError(ErrorText("Cannot create file", temp, errno));
   struct stat existing;
   if (::stat(path.c_str(), &existing) == 0) ::fchmod(fd, existing.st_mode & 07777);  // keep its mode
