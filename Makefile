@@ -20,7 +20,8 @@ build: configure
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
-# The core library and its tests once more under AddressSanitizer and UndefinedBehaviorSanitizer.
+# The core library and its tests once more under AddressSanitizer and UndefinedBehaviorSanitizer
+# (the crash drills, which only drive the executables, run in the normal build).
 asan: deps
 	cmake -S . -B $(ASAN_BUILD) -DARL_CORE_ONLY=ON -DARL_SANITIZE=ON -DARL_WERROR=ON -DCMAKE_BUILD_TYPE=Debug >/dev/null
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
