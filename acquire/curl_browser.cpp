@@ -15,11 +15,20 @@ std::string EscapeHtml(const std::string& s) {
   std::string out;
   for (char c : s) {
     switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      default: out += c;
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      default:
+        out += c;
     }
   }
   return out;
@@ -28,8 +37,8 @@ std::string EscapeHtml(const std::string& s) {
 // What the window shows in place of a page that could not be loaded; it has no links.
 std::string ErrorPage(const std::string& address, const std::string& reason) {
   return "<html><head><meta charset=\"utf-8\"><title>ページを表示できません</title></head><body>"
-         "<h1>ページを表示できません</h1><p>" + EscapeHtml(address) + "</p><p>" + EscapeHtml(reason) +
-         "</p></body></html>";
+         "<h1>ページを表示できません</h1><p>" +
+         EscapeHtml(address) + "</p><p>" + EscapeHtml(reason) + "</p></body></html>";
 }
 
 }  // namespace

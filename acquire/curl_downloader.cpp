@@ -179,8 +179,8 @@ bool CurlDownloader::Download(const std::string& url, const std::string& targetP
     return false;
   }
   if (expected >= 0 && expected != m.written) {  // a body cut short that curl did not notice
-    m.lastError = "body of " + std::to_string(m.written) + " bytes, " + std::to_string(expected) +
-                  " announced";
+    m.lastError =
+        "body of " + std::to_string(m.written) + " bytes, " + std::to_string(expected) + " announced";
     return false;
   }
 

@@ -9,7 +9,9 @@ namespace arl {
 // Characters 5-6, then 3-4, then 1-2 of the name (counted from 1). A short name gives what is there,
 // never an out-of-range read.
 inline std::string SwapDayPairs(std::string_view name) {
-  auto pair = [name](std::size_t from) { return from < name.size() ? name.substr(from, 2) : std::string_view{}; };
+  auto pair = [name](std::size_t from) {
+    return from < name.size() ? name.substr(from, 2) : std::string_view{};
+  };
   std::string swapped;
   swapped.append(pair(4)).append(pair(2)).append(pair(0));
   return swapped;

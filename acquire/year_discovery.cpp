@@ -45,7 +45,8 @@ YearPages ReadYearPages(Session& s, const std::string& indexUrl) {
     list.years.push_back(re.MatchedText(0));
     list.pages.push_back(link);
   }
-  if (list.years.empty()) throw EListError("List index out of bounds (0): the index page has no link to a year page");
+  if (list.years.empty())
+    throw EListError("List index out of bounds (0): the index page has no link to a year page");
   // The first yearly link is the newest year with a page of its own; later years are on the index.
   const int latest = StrToInt(s.LatestYear);
   for (int year = StrToInt(list.years.front()) + 1; year <= latest; ++year) {

@@ -94,7 +94,8 @@ bool SyncYearGuarded(Session& s, const std::string& pageUrl, const std::string& 
     if (yearLinks.empty()) break;
     if (FileExists(marker)) DeleteFile(marker);
     if (--passesLeft <= 0) {
-      s.AddLog(year + "年のzipファイルのダウンロードと解凍に何故か失敗しました。" + kCrLf + "時間を置いてやり直してみてください");
+      s.AddLog(year + "年のzipファイルのダウンロードと解凍に何故か失敗しました。" + kCrLf +
+               "時間を置いてやり直してみてください");
       return false;
     }
   }

@@ -2,23 +2,22 @@
 // What the window takes from its surroundings, gathered so that tests can set each of them: the
 // program's directory, the command line, the current directory, the screen's work area, the
 // start-up timer's interval and the answers to message boxes.
+#include <QRect>
 #include <optional>
 #include <string>
 #include <vector>
-
-#include <QRect>
 
 #include "app/message_boxes.h"
 
 namespace arl {
 
 struct FormConfig {
-  std::string appDir;              // empty: the executable's directory
-  std::vector<std::string> args;   // the command-line arguments after the program's name
-  std::string currentDir;          // empty: the process's current directory (where readme.html is)
-  std::optional<QRect> workArea;   // empty: the screen's available geometry
-  int timerIntervalMs = 1000;      // Timer1: the delay between showing and the start-up decision
-  MessageBoxHook boxHook;          // set: answers every message box instead of showing it
+  std::string appDir;             // empty: the executable's directory
+  std::vector<std::string> args;  // the command-line arguments after the program's name
+  std::string currentDir;         // empty: the process's current directory (where readme.html is)
+  std::optional<QRect> workArea;  // empty: the screen's available geometry
+  int timerIntervalMs = 1000;     // Timer1: the delay between showing and the start-up decision
+  MessageBoxHook boxHook;         // set: answers every message box instead of showing it
 };
 
 }  // namespace arl

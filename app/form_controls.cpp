@@ -107,9 +107,10 @@ void TForm1::BuildControls() {
                                       QStringLiteral("消す\u3000\u3000  ※例 2005/01/03, 00:01, 1.3559 ... ")},
                                      Panel2),
                       "RadioGroup1");
-  RadioGroup2 = Named(new RadioGroup(QStringLiteral("Date(年月日)の区切り文字をどうするか"),
-                                     {QStringLiteral("2001/01/01"), QStringLiteral("2001-01-01 ※MySQL用")}, Panel2),
-                      "RadioGroup2");
+  RadioGroup2 =
+      Named(new RadioGroup(QStringLiteral("Date(年月日)の区切り文字をどうするか"),
+                           {QStringLiteral("2001/01/01"), QStringLiteral("2001-01-01 ※MySQL用")}, Panel2),
+            "RadioGroup2");
   RadioGroup3 = Named(new RadioGroup(QStringLiteral("変換後の1minファイルの保存場所"),
                                      {QStringLiteral("/HistoricalData/EURUSD/"),
                                       QStringLiteral("/HistoricalData/EURUSD/1min/")},
@@ -156,7 +157,8 @@ void TForm1::BuildControls() {
     line->addStretch(1);
     options->addWidget(box);
   };
-  addRowBox(Label3, "Label3", QStringLiteral("DL失敗時のリトライ回数 ："), EditRetryLimit, "EditRetryLimit", 48);
+  addRowBox(Label3, "Label3", QStringLiteral("DL失敗時のリトライ回数 ："), EditRetryLimit, "EditRetryLimit",
+            48);
   addRowBox(Label4, "Label4", QStringLiteral("時刻の書式 ※hh:nn:ssで指定 ："), EditLongTimeFormat,
             "EditLongTimeFormat", 90);
   addRowBox(Label5, "Label5", QStringLiteral("GMT +1:00 から ずらす量 ："), EditGmtGap, "EditGmtGap", 48);
@@ -170,7 +172,8 @@ void TForm1::BuildControls() {
   Button1->setGeometry(0, 0, Px(64), Px(25));
   CancelButton = Named(new QPushButton(QStringLiteral("中止"), buttonBar), "CancelButton");
   CancelButton->setGeometry(Px(4), 0, Px(64), Px(25));
-  CheckBox1 = Named(new QCheckBox(QStringLiteral("2001年～現在までのマージファイルを作る"), buttonBar), "CheckBox1");
+  CheckBox1 =
+      Named(new QCheckBox(QStringLiteral("2001年～現在までのマージファイルを作る"), buttonBar), "CheckBox1");
   CheckBox1->setGeometry(Px(72), Px(3), Px(246), Px(20));
   options->addWidget(buttonBar);
 

@@ -51,8 +51,8 @@ OptionValues TForm1::Options() const {
 }
 
 QList<QWidget*> TForm1::OptionControls() const {
-  return {Memo1Edit, Memo2Edit, EditURL, EditLongTimeFormat, EditFileHeadName, EditGmtGap,
-          EditRetryLimit, RadioGroup1, RadioGroup2, RadioGroup3, CheckBox1};
+  return {Memo1Edit,      Memo2Edit,   EditURL,     EditLongTimeFormat, EditFileHeadName, EditGmtGap,
+          EditRetryLimit, RadioGroup1, RadioGroup2, RadioGroup3,        CheckBox1};
 }
 
 void TForm1::EnterBusyUi() {

@@ -1,5 +1,4 @@
 #include <QApplication>
-
 #include <cstdio>
 #include <cstdlib>
 #include <exception>

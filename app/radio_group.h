@@ -14,8 +14,8 @@ class RadioGroup : public QGroupBox {
 
  public:
   RadioGroup(const QString& caption, const QStringList& items, QWidget* parent = nullptr);
-  int ItemIndex() const;          // -1 when no item is selected
-  void SetItemIndex(int index);   // out of range: no item selected
+  int ItemIndex() const;         // -1 when no item is selected
+  void SetItemIndex(int index);  // out of range: no item selected
   QRadioButton* Item(int index) const { return buttons_.value(index); }
   int Count() const { return static_cast<int>(buttons_.size()); }
 

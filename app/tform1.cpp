@@ -10,7 +10,6 @@
 #include <QStatusBar>
 #include <QTextBrowser>
 #include <QTimer>
-
 #include <exception>
 #include <filesystem>
 
@@ -97,7 +96,8 @@ void TForm1::Timer1Timer() {
     return;
   }
   try {
-    std::string dir = config_.currentDir.empty() ? std::filesystem::current_path().string() : config_.currentDir;
+    std::string dir =
+        config_.currentDir.empty() ? std::filesystem::current_path().string() : config_.currentDir;
     Pump();
     std::string address = "file://" + dir + "/readme.html";
     Pump();

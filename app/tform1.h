@@ -5,7 +5,6 @@
 // runs nested inside the run. An error that ends a run is shown by the top-level handler after the
 // run's closing steps. Closing the window during a run waits for the run to end.
 #include <QMainWindow>
-
 #include <memory>
 
 #include "app/form_config.h"

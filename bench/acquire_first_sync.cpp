@@ -35,8 +35,8 @@ std::size_t CountFiles(const std::string& dir, const std::string& ending) {
 }
 
 // One run of the program in a fresh home; its exit code says whether every file is there.
-int OurFirstSync(const std::string& home, const std::string& indexUrl, const std::vector<std::string>& tickers,
-                 std::size_t archives) {
+int OurFirstSync(const std::string& home, const std::string& indexUrl,
+                 const std::vector<std::string>& tickers, std::size_t archives) {
   benchutil::QuietHost host;
   host.options.EditURL = indexUrl;
   CurlBrowser browser;
@@ -78,7 +78,8 @@ int main(int argc, char** argv) {
 
   std::vector<std::string> urls;
   for (int year = kYear; year <= kYear + 1; ++year) {
-    for (const auto& d : site.PublishedDays(year)) urls.push_back(server.Url(tools::FakeSite::ArchivePath(d)));
+    for (const auto& d : site.PublishedDays(year))
+      urls.push_back(server.Url(tools::FakeSite::ArchivePath(d)));
   }
   {
     std::ofstream list(dir.path() + "archives.list");
@@ -89,21 +90,22 @@ int main(int argc, char** argv) {
 
   const std::string shellDir = dir.path() + "shell/";
   std::filesystem::create_directories(shellDir);
-  const double shell = benchutil::ShellSeconds(
-      "cd '" + shellDir + "' && while read -r url; do name=${url##*/}; curl -s -o \"$name\" \"$url\" && "
-      "unzip -o -q \"$name\" && rm -f \"$name\"; done < ../archives.list");
+  const double shell =
+      benchutil::ShellSeconds("cd '" + shellDir +
+                              "' && while read -r url; do name=${url##*/}; curl -s -o \"$name\" \"$url\" && "
+                              "unzip -o -q \"$name\" && rm -f \"$name\"; done < ../archives.list");
   const std::size_t shellFiles = CountFiles(shellDir, ".txt");
 
   const std::string home = dir.path() + "home/";
   std::filesystem::create_directories(home);
   const auto tickers = site.DayOptions().tickers;
-  const benchutil::ChildResult ours =
-      benchutil::RunInChild([&] { return OurFirstSync(home, server.Url(tools::FakeSite::kIndexPath), tickers, urls.size()); });
+  const benchutil::ChildResult ours = benchutil::RunInChild(
+      [&] { return OurFirstSync(home, server.Url(tools::FakeSite::kIndexPath), tickers, urls.size()); });
 
   std::printf("archives: %zu, tickers: %d\n", urls.size(), tickerCount);
   std::printf("curl + unzip loop:        %8.2f s (%zu day files, no conversion)\n", shell, shellFiles);
-  std::printf("first sync with convert:  %8.2f s (cpu %.2f s, peak %ld MiB)%s\n", ours.seconds, ours.cpuSeconds,
-              ours.peakKb / 1024, ours.exitCode == 0 ? "" : "  INCOMPLETE");
+  std::printf("first sync with convert:  %8.2f s (cpu %.2f s, peak %ld MiB)%s\n", ours.seconds,
+              ours.cpuSeconds, ours.peakKb / 1024, ours.exitCode == 0 ? "" : "  INCOMPLETE");
   std::printf("ratio ours / loop:        %8.2f x (target: at most 1.0 x)\n", ours.seconds / shell);
   return ours.exitCode == 0 && shellFiles == urls.size() ? 0 : 1;
 }

@@ -63,7 +63,9 @@ class NoBrowser : public PageBrowser {
 
 class NoDownloader : public Downloader {
  public:
-  bool Download(const std::string&, const std::string&, const std::function<void()>&) override { return false; }
+  bool Download(const std::string&, const std::string&, const std::function<void()>&) override {
+    return false;
+  }
 };
 
 // A fresh directory under the system's temporary directory, removed at the end.
@@ -90,7 +92,7 @@ inline double Seconds(const std::function<void()>& f) {
 struct ChildResult {
   double seconds = 0;
   double cpuSeconds = 0;  // user and system time of the child
-  long peakKb = 0;  // the child's peak resident memory
+  long peakKb = 0;        // the child's peak resident memory
   int exitCode = -1;
 };
 

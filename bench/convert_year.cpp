@@ -78,10 +78,12 @@ int main(int argc, char** argv) {
     std::printf("rebuild FAILED\n");
     return 1;
   }
-  std::printf("full-year rebuild: %zu day files, %lld lines, %.1f MB in %.2f s (cpu %.2f s, %.2f M lines/s); cat %.2f s; "
-              "ratio %.2f (target <= 2.0); peak memory %.1f MB (target <= 256)\n",
-              names.size(), static_cast<long long>(lines), bytes / 1e6, rebuild.seconds, rebuild.cpuSeconds,
-              lines / rebuild.seconds / 1e6, catDays, rebuild.seconds / catDays, rebuild.peakKb / 1024.0);
+  std::printf(
+      "full-year rebuild: %zu day files, %lld lines, %.1f MB in %.2f s (cpu %.2f s, %.2f M lines/s); cat "
+      "%.2f s; "
+      "ratio %.2f (target <= 2.0); peak memory %.1f MB (target <= 256)\n",
+      names.size(), static_cast<long long>(lines), bytes / 1e6, rebuild.seconds, rebuild.cpuSeconds,
+      lines / rebuild.seconds / 1e6, catDays, rebuild.seconds / catDays, rebuild.peakKb / 1024.0);
 
   // The daily run: one new December day, the cross-check re-runs the last days and appends.
   options.seed = days.size();
@@ -101,7 +103,9 @@ int main(int argc, char** argv) {
     std::printf("append FAILED\n");
     return 1;
   }
-  std::printf("daily append: %.3f s (cpu %.3f s); cat of the year files %.2f s; ratio %.3f (target <= 0.5); peak memory %.1f MB\n",
-              append.seconds, append.cpuSeconds, catYear, append.seconds / catYear, append.peakKb / 1024.0);
+  std::printf(
+      "daily append: %.3f s (cpu %.3f s); cat of the year files %.2f s; ratio %.3f (target <= 0.5); peak "
+      "memory %.1f MB\n",
+      append.seconds, append.cpuSeconds, catYear, append.seconds / catYear, append.peakKb / 1024.0);
   return 0;
 }

@@ -8,13 +8,13 @@ namespace arl {
 inline constexpr char kVersionText[] = "0.02";
 
 // Exit statuses of a headless run.
-inline constexpr int kExitDone = 0;       // the run ended normally
-inline constexpr int kExitError = 1;      // the run ended with an error (its text on stderr)
-inline constexpr int kExitUsage = 2;      // the command line could not be understood
+inline constexpr int kExitDone = 0;         // the run ended normally
+inline constexpr int kExitError = 1;        // the run ended with an error (its text on stderr)
+inline constexpr int kExitUsage = 2;        // the command line could not be understood
 inline constexpr int kExitCancelled = 130;  // a stop signal cancelled the run
 
 struct HeadlessArgs {
-  std::string home;   // AppDir; empty: the executable's directory
+  std::string home;  // AppDir; empty: the executable's directory
   bool help = false;
   bool version = false;
   std::string error;  // set when the command line is wrong

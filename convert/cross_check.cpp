@@ -10,6 +10,7 @@
 #include "convert/year_files.h"
 #include "support/errors.h"
 #include "support/files.h"
+#include "support/ticker_name.h"
 
 namespace arl {
 
@@ -17,7 +18,8 @@ namespace {
 
 // The archive time of a year file's last line, or nothing when the line does not read back under
 // the current options (cut off, another layout, not a date).
-bool LastTimeOf(const std::string& line, int dateField, const FormatSettings& formats, std::int64_t gapMs, DateTime& t) {
+bool LastTimeOf(const std::string& line, int dateField, const FormatSettings& formats, std::int64_t gapMs,
+                DateTime& t) {
   const std::vector<std::string> fields = SplitCommaText(line);
   if (fields.size() < static_cast<std::size_t>(dateField) + 2) return false;
   try {
@@ -50,7 +52,8 @@ bool CrossCheckCurrencies(Session& s, LineList& scratch) {
   const std::int64_t gapMs = std::int64_t{StrToInt(options.EditGmtGap)} * 3'600'000;
   const int dateField = options.RadioGroup1 == 0 ? 1 : 0;
 
-  const LineList tickers = LoadCurrencyList(s);
+  // Refused tickers are left out here without a word: the update that follows says so.
+  const LineList tickers = SafeTickers(LoadCurrencyList(s));
   for (const std::string& ticker : tickers) {
     s.SetStatus("通貨間チェック : " + ticker + " をチェック中");
     CreateTickerDirs(s.paths, options, ticker);
@@ -80,8 +83,9 @@ bool CrossCheckCurrencies(Session& s, LineList& scratch) {
   for (const std::string& name : scratch)
     if (DayFileDate(name, century, s.formats) >= from) selected.push_back(name);
 
-  s.AddLog("mergeされたfileの最後の行の中で最も古いDateは" + DateToStr(oldest, s.formats) + "\r\n最も新しいDateは" +
-           DateToStr(newest, s.formats) + "で、その差は" + std::to_string(lineDifference) + "行分");
+  s.AddLog("mergeされたfileの最後の行の中で最も古いDateは" + DateToStr(oldest, s.formats) +
+           "\r\n最も新しいDateは" + DateToStr(newest, s.formats) + "で、その差は" +
+           std::to_string(lineDifference) + "行分");
 
   if (UpdateCurrencyYearFiles(s, selected, yearDir, s.LatestYear)) {
     s.host.Memo1().Clear();
@@ -90,7 +94,8 @@ bool CrossCheckCurrencies(Session& s, LineList& scratch) {
     s.AddLog(s.LatestYear + "年の各通貨への分割・マージ処理に成功しました。");
     return true;
   }
-  s.AddLog(s.LatestYear + "年の各通貨への分割・マージ処理に失敗しました。\r\nこの年の頭から新規にファイルを作成し直します");
+  s.AddLog(s.LatestYear +
+           "年の各通貨への分割・マージ処理に失敗しました。\r\nこの年の頭から新規にファイルを作成し直します");
   return false;
 }
 

@@ -9,7 +9,10 @@
 #include <map>
 #include <memory>
 
+#include "convert/buffer_arena.h"
 #include "convert/cross_check.h"
+#include "convert/day_file_reader.h"
+#include "convert/fast_line.h"
 #include "convert/file_lines.h"
 #include "convert/line_converter.h"
 #include "convert/scanned_line.h"
@@ -18,10 +21,14 @@
 #include "convert/year_output.h"
 #include "support/errors.h"
 #include "support/files.h"
+#include "support/ticker_name.h"
 
 namespace arl {
 
 namespace {
+
+// A daily append re-runs about a week of day files; its new lines stay in memory until the commit.
+constexpr std::size_t kFewDayFiles = 8;
 
 struct TickerRun {
   std::string ticker, head;
@@ -44,6 +51,8 @@ struct CallContext {
 bool RunPass(const CallContext& c, const LineList& tickers, std::vector<std::vector<std::string>*>& logs) {
   const bool tailAppend = !FileExists(c.yearDir + "complete.arlm");
   const YearLineShape baseShape{"", c.s.formats.DateSeparator};
+  const bool manyDays = c.dayFiles.size() > kFewDayFiles;
+  BufferArena arena(tickers.size() * YearOutput::BufferBytes(manyDays));
   std::vector<TickerRun> runs(tickers.size());
   for (std::size_t i = 0; i < tickers.size(); ++i) {
     TickerRun& r = runs[i];
@@ -53,14 +62,17 @@ bool RunPass(const CallContext& c, const LineList& tickers, std::vector<std::vec
     CreateTickerDirs(c.s.paths, c.options, r.ticker);
     YearLineShape shape = baseShape;
     shape.head = r.head;
-    r.out = std::make_unique<YearOutput>(YearFilePath(c.s.paths, c.options, r.ticker, c.year), shape, tailAppend);
+    r.out = std::make_unique<YearOutput>(YearFilePath(c.s.paths, c.options, r.ticker, c.year), shape,
+                                         tailAppend, manyDays, arena.Take(YearOutput::BufferBytes(manyDays)));
   }
 
   TickerMatcher matcher(tickers);
   LineConverter converter(c.s.formats, c.gapHours);
-  std::string text;
+  const bool fastAllowed = matcher.OnlyFieldBound();
+  const char separator = c.s.formats.DateSeparator;
+  DayFileReader reader(c.yearDir, c.dayFiles);
   for (const std::string& name : c.dayFiles) {
-    ReadWholeFile(c.yearDir + name, text);
+    const std::string_view text = reader.Next();
     c.s.Pump();
     c.s.Sleep(0);
     if (!c.s.GoOn()) return false;
@@ -69,9 +81,38 @@ bool RunPass(const CallContext& c, const LineList& tickers, std::vector<std::vec
     bool statusShown = false;
     std::size_t index = 0;
     ScannedLine line;
-    for (LineScanner scanner(text); scanner.Next(line); ++index) {
+    FastLine fast;
+    // The first two fields of the last line of the general path, when the lines that repeat them
+    // may take the fast path: they belong to prefixRuns (converting) or to no ticker.
+    std::string_view prefix;
+    bool prefixConverts = false;
+    std::vector<TickerRun*> prefixRuns;
+    LineScanner scanner(text);
+    for (;; ++index) {
+      if (!prefix.empty() && ReadFastLine(text, scanner.Pos(), prefix, prefixConverts, fast)) {
+        scanner.SkipTo(fast.next);
+        if (!prefixConverts) continue;
+        bool regular = false;
+        const std::string_view key = converter.KeyOnKeyedDate(fast.time, fast.minute, regular);
+        if (regular && separator != '/') regular = fast.prices.find(separator) == std::string_view::npos;
+        for (TickerRun* r : prefixRuns) r->out->Append(r->head, key, fast.prices, regular);
+        continue;
+      }
+      if (!scanner.Next(line)) break;
+      prefix = {};
+      std::string_view dateField;
+      if (fastAllowed && line.plain && line.commaCount >= 2) {
+        dateField = line.text.substr(line.commas[0] + 1, line.commas[1] - line.commas[0] - 1);
+        if (!IsSafeField(dateField)) dateField = {};
+      }
       const std::vector<int>& matches = matcher.Match(line);
-      if (matches.empty()) continue;
+      if (matches.empty()) {
+        if (!dateField.empty()) {
+          prefix = line.text.substr(0, line.commas[1] + 1);
+          prefixConverts = false;
+        }
+        continue;
+      }
       const ConvertedLine converted = converter.Convert(line);
       for (int m : matches) {
         TickerRun& r = runs[static_cast<std::size_t>(m)];
@@ -86,12 +127,19 @@ bool RunPass(const CallContext& c, const LineList& tickers, std::vector<std::vec
           auto hit = r.hadLines ? r.out->FindInWindow(key) : r.out->FindInWhole(key);
           r.hadLines = true;
           if (hit) {
-            r.logs->push_back(name + " " + std::to_string(index) + "行目にて" + r.ticker + "の" + std::string(key) +
-                              "分が\r\n" + hit->line + "\r\nと被ったので、そこから再生成します");
+            r.logs->push_back(name + " " + std::to_string(index) + "行目にて" + r.ticker + "の" +
+                              std::string(key) + "分が\r\n" + hit->line +
+                              "\r\nと被ったので、そこから再生成します");
             r.out->CutAt(hit->offset);
           }
         }
-        r.out->Append(r.head, converted.key, converted.prices);
+        r.out->Append(r.head, converted.key, converted.prices, converted.regular);
+      }
+      if (!dateField.empty() && converter.KeyedDateField() == dateField) {
+        prefix = line.text.substr(0, line.commas[1] + 1);
+        prefixConverts = true;
+        prefixRuns.clear();
+        for (int m : matches) prefixRuns.push_back(&runs[static_cast<std::size_t>(m)]);
       }
     }
     for (TickerRun& r : runs) r.out->Flush();
@@ -114,12 +162,15 @@ void TouchFirstTicker(const CallContext& c, const std::string& ticker) {
 
 }  // namespace
 
-bool UpdateCurrencyYearFiles(Session& s, LineList& dayFiles, const std::string& yearDir, const std::string& year) {
+bool UpdateCurrencyYearFiles(Session& s, LineList& dayFiles, const std::string& yearDir,
+                             const std::string& year) {
   SortCaseInsensitive(dayFiles);
   const OptionValues options = s.Options();
   const int gapHours = StrToInt(options.EditGmtGap);
   try {
-    const LineList tickers = LoadCurrencyList(s);
+    LineList refused;
+    const LineList tickers = SafeTickers(LoadCurrencyList(s), &refused);
+    for (const std::string& message : refused) s.AddLog(message);
     if (tickers.empty()) return true;
     const CallContext c{s, options, dayFiles, yearDir, year, gapHours};
     if (dayFiles.empty()) {

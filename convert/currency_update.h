@@ -7,5 +7,6 @@
 namespace arl {
 // Converts the listed day files (bare names in yearDir, sorted in place) into every ticker's year
 // file of `year`, with overlap detection. False on cancel or error.
-bool UpdateCurrencyYearFiles(Session& s, LineList& dayFiles, const std::string& yearDir, const std::string& year);
+bool UpdateCurrencyYearFiles(Session& s, LineList& dayFiles, const std::string& yearDir,
+                             const std::string& year);
 }  // namespace arl

@@ -24,7 +24,8 @@ ByteSource FileSource(int fd) {
   return [fd](std::int64_t offset, std::size_t length, char* out) -> std::size_t {
     std::size_t done = 0;
     while (done < length) {
-      ssize_t got = ::pread(fd, out + done, length - done, static_cast<off_t>(offset) + static_cast<off_t>(done));
+      ssize_t got =
+          ::pread(fd, out + done, length - done, static_cast<off_t>(offset) + static_cast<off_t>(done));
       if (got < 0 && errno == EINTR) continue;
       if (got < 0) Fail("cannot read a year file");
       if (got == 0) break;
@@ -49,12 +50,14 @@ BackwardLines::BackwardLines(ByteSource source, std::int64_t end)
 
 bool BackwardLines::Load(std::int64_t need) {
   if (bufStart_ == 0) return false;
-  std::int64_t from = bufStart_ - static_cast<std::int64_t>(std::max<std::size_t>(kBlock, static_cast<std::size_t>(need)));
+  std::int64_t from =
+      bufStart_ - static_cast<std::int64_t>(std::max<std::size_t>(kBlock, static_cast<std::size_t>(need)));
   if (from < 0) from = 0;
   const auto add = static_cast<std::size_t>(bufStart_ - from);
   // Keep only what lies before the current line; the rest has been handed out.
   std::string next(add, '\0');
-  if (source_(from, add, next.data()) != add) throw EInOutError("I/O error: a year file changed while it was read");
+  if (source_(from, add, next.data()) != add)
+    throw EInOutError("I/O error: a year file changed while it was read");
   next.append(buf_, 0, static_cast<std::size_t>(cur_ - bufStart_));
   buf_.swap(next);
   bufStart_ = from;
@@ -96,19 +99,23 @@ std::int64_t ScanLinesForward(int fd, const std::function<bool(std::string_view,
   std::vector<char> block(1 << 20);
   bool atEnd = false;
   while (!atEnd) {
-    const std::size_t got = read(bufStart + static_cast<std::int64_t>(buf.size()), block.size(), block.data());
+    const std::size_t got =
+        read(bufStart + static_cast<std::int64_t>(buf.size()), block.size(), block.data());
     atEnd = got == 0;
     buf.append(block.data(), got);
     std::size_t pos = 0;
     for (;;) {
       std::size_t stop = pos;
       while (stop < buf.size() && buf[stop] != '\n' && buf[stop] != '\r') ++stop;
-      if (stop == buf.size() && !atEnd) break;                        // the line may go on
+      if (stop == buf.size() && !atEnd) break;                           // the line may go on
       if (stop + 1 == buf.size() && buf[stop] == '\r' && !atEnd) break;  // CR LF may straddle
-      if (stop == buf.size() && pos == buf.size()) break;              // nothing left
+      if (stop == buf.size() && pos == buf.size()) break;                // nothing left
       if (visit(std::string_view(buf).substr(pos, stop - pos), bufStart + static_cast<std::int64_t>(pos)))
         return bufStart + static_cast<std::int64_t>(pos);
-      if (stop == buf.size()) { pos = stop; break; }
+      if (stop == buf.size()) {
+        pos = stop;
+        break;
+      }
       pos = stop + ((buf[stop] == '\r' && stop + 1 < buf.size() && buf[stop + 1] == '\n') ? 2 : 1);
     }
     buf.erase(0, pos);
@@ -123,27 +130,33 @@ int OpenForReading(const std::string& path) {
   return fd;
 }
 
-void ReadWholeFile(const std::string& path, std::string& out) {
-  int fd = OpenForReading(path);
+void ReadWholeFile(const std::string& path, ByteBuffer& out) {
+  // Without blocking on a pipe nobody writes to; only regular files are day files (a pipe or a
+  // device could stall the call or never end).
+  int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) Fail("cannot open " + path);
   struct stat info;
-  if (::fstat(fd, &info) != 0) {
+  const bool stated = ::fstat(fd, &info) == 0;
+  if (!stated || !S_ISREG(info.st_mode)) {
+    const int error = stated ? EINVAL : errno;
     ::close(fd);
+    errno = error;
     Fail("cannot read " + path);
   }
-  out.resize(static_cast<std::size_t>(info.st_size));
-  std::size_t done = 0;
+  out.Clear();
+  // One read for the whole file, and room to see that it has not grown meanwhile.
+  std::size_t room = static_cast<std::size_t>(info.st_size) + kBlock;
   for (;;) {
-    if (done == out.size()) out.resize(done + kBlock);  // the file may have grown
-    ssize_t got = ::read(fd, out.data() + done, out.size() - done);
+    ssize_t got = ::read(fd, out.Room(room), room);
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) {
       ::close(fd);
       Fail("cannot read " + path);
     }
     if (got == 0) break;
-    done += static_cast<std::size_t>(got);
+    out.Commit(static_cast<std::size_t>(got));
+    room = kBlock;
   }
-  out.resize(done);
   ::close(fd);
 }
 

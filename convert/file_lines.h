@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "convert/byte_buffer.h"
+
 namespace arl {
 
 // Reads `length` bytes at `offset` into `out`; returns the count read (short only at the end).
@@ -36,8 +38,9 @@ class BackwardLines {
 // Returns the offset of the line that stopped it, or -1.
 std::int64_t ScanLinesForward(int fd, const std::function<bool(std::string_view, std::int64_t)>& visit);
 
-// Reads a whole file into `out` (reusing its capacity). Raises EInOutError when it cannot.
-void ReadWholeFile(const std::string& path, std::string& out);
+// Reads a whole regular file into `out` (reusing its capacity). Raises EInOutError when it cannot,
+// and for anything that is not a regular file.
+void ReadWholeFile(const std::string& path, ByteBuffer& out);
 
 // Opens for reading; raises EInOutError with the path when it cannot.
 int OpenForReading(const std::string& path);

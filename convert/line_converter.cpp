@@ -25,7 +25,8 @@ bool IsPlain(std::string_view line) {
 
 // The minute of day of "hhmm00", or -1 for any other time field.
 int WholeMinute(std::string_view f) {
-  if (f.size() != 6 || f[4] != '0' || f[5] != '0' || !std::all_of(f.begin(), f.begin() + 4, IsDigit)) return -1;
+  if (f.size() != 6 || f[4] != '0' || f[5] != '0' || !std::all_of(f.begin(), f.begin() + 4, IsDigit))
+    return -1;
   const int hour = (f[0] - '0') * 10 + (f[1] - '0'), minute = (f[2] - '0') * 10 + (f[3] - '0');
   return hour < 24 && minute < 60 ? hour * 60 + minute : -1;
 }
@@ -61,15 +62,23 @@ std::int64_t LineConverter::ParseTimeMs(std::string_view field) {
   return StrToTime(ArchiveTimeText(field), formats_).ms;
 }
 
-std::string_view LineConverter::KeyOf(std::string_view dateField, std::string_view timeField) {
+bool LineConverter::IsRegularKey(std::string_view key) const {
+  const char sep = formats_.DateSeparator;
+  for (std::size_t i = 0; i < key.size(); ++i)
+    if (key[i] == sep && i != 4 && i != 7) return false;
+  return true;
+}
+
+std::string_view LineConverter::KeyOf(std::string_view dateField, std::string_view timeField, bool& regular) {
   const int minute = WholeMinute(timeField);
   if (minute >= 0) {
     if (dateField != keyDate_) {
       keyDate_.assign(dateField);
       std::fill(haveKey_.begin(), haveKey_.end(), 0);
     }
-    if (haveKey_[static_cast<std::size_t>(minute)]) {
+    if (const std::uint8_t have = haveKey_[static_cast<std::size_t>(minute)]) {
       statusDateField_ = dateField;
+      regular = (have & 2) != 0;
       return keyByMinute_[static_cast<std::size_t>(minute)];
     }
   }
@@ -79,9 +88,10 @@ std::string_view LineConverter::KeyOf(std::string_view dateField, std::string_vi
   dateFormat_.AppendTo(key_, t);
   key_.push_back(',');
   timeFormat_.AppendTo(key_, t);
+  regular = IsRegularKey(key_);
   if (minute < 0) return key_;
   keyByMinute_[static_cast<std::size_t>(minute)] = key_;
-  haveKey_[static_cast<std::size_t>(minute)] = 1;
+  haveKey_[static_cast<std::size_t>(minute)] = regular ? 3 : 1;
   return keyByMinute_[static_cast<std::size_t>(minute)];
 }
 
@@ -90,18 +100,21 @@ ConvertedLine LineConverter::Convert(std::string_view line) {
     fields_.clear();
     for (std::size_t start = 0;;) {
       const std::size_t comma = line.find(',', start);
-      fields_.push_back(line.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start));
+      fields_.push_back(
+          line.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start));
       if (comma == std::string_view::npos) break;
       start = comma + 1;
     }
   } else {
     SplitCommaText(line, fields_, storage_);
   }
-  if (fields_.size() < 7) throw EConvertError("a quote line has fewer than seven fields: " + std::string(line));
-  const std::string_view key = KeyOf(fields_[1], fields_[2]);
+  if (fields_.size() < 7)
+    throw EConvertError("a quote line has fewer than seven fields: " + std::string(line));
+  bool regular = false;
+  const std::string_view key = KeyOf(fields_[1], fields_[2], regular);
   prices_.assign(fields_[3]);
   for (std::size_t i = 4; i <= 6; ++i) prices_.append(",").append(fields_[i]);
-  return {key, prices_};
+  return {key, prices_, regular && prices_.find(formats_.DateSeparator) == std::string::npos};
 }
 
 ConvertedLine LineConverter::Convert(const ScannedLine& line) {
@@ -111,8 +124,22 @@ ConvertedLine LineConverter::Convert(const ScannedLine& line) {
   const std::string_view text = line.text;
   const std::size_t c0 = line.commas[0], c1 = line.commas[1], c2 = line.commas[2];
   const std::size_t pricesEnd = line.commaCount > 6 ? line.commas[6] : text.size();
-  const std::string_view key = KeyOf(text.substr(c0 + 1, c1 - c0 - 1), text.substr(c1 + 1, c2 - c1 - 1));
-  return {key, text.substr(c2 + 1, pricesEnd - c2 - 1)};
+  bool regular = false;
+  const std::string_view key =
+      KeyOf(text.substr(c0 + 1, c1 - c0 - 1), text.substr(c1 + 1, c2 - c1 - 1), regular);
+  const std::string_view prices = text.substr(c2 + 1, pricesEnd - c2 - 1);
+  // A line of safe bytes holds no '/'; any other separator is looked for.
+  if (regular && !(line.restSafe && formats_.DateSeparator == '/'))
+    regular = prices.find(formats_.DateSeparator) == std::string_view::npos;
+  return {key, prices, regular};
+}
+
+std::string_view LineConverter::NewKeyOnKeyedDate(std::string_view timeField, bool& regular) {
+  const std::string_view status = statusDateField_;
+  const std::string date = keyDate_;
+  const std::string_view key = KeyOf(date, timeField, regular);
+  statusDateField_ = status;
+  return key;
 }
 
 std::string LineConverter::LastArchiveDate() const {

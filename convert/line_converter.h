@@ -24,6 +24,7 @@ std::string ArchiveTimeText(std::string_view compact);
 struct ConvertedLine {
   std::string_view key;     // "date,time" as printed in the year file
   std::string_view prices;  // fields 3 to 6 joined by commas
+  bool regular = false;     // the date separator stands only at the key's positions 4 and 7
 };
 
 class LineConverter {
@@ -38,8 +39,21 @@ class LineConverter {
   // line's text is.
   std::string LastArchiveDate() const;
 
+  // The date field that whole-minute keys are kept for (the last one keyed), and the key of a
+  // whole-minute time on it, as Convert would give it.
+  std::string_view KeyedDateField() const { return keyDate_; }
+  std::string_view KeyOnKeyedDate(std::string_view timeField, int minute, bool& regular) {
+    if (const std::uint8_t have = haveKey_[static_cast<std::size_t>(minute)]) {
+      regular = (have & 2) != 0;
+      return keyByMinute_[static_cast<std::size_t>(minute)];
+    }
+    return NewKeyOnKeyedDate(timeField, regular);
+  }
+
  private:
-  std::string_view KeyOf(std::string_view dateField, std::string_view timeField);
+  std::string_view KeyOf(std::string_view dateField, std::string_view timeField, bool& regular);
+  bool IsRegularKey(std::string_view key) const;
+  std::string_view NewKeyOnKeyedDate(std::string_view timeField, bool& regular);
   DateTime ParseDate(std::string_view field);
   std::int64_t ParseTimeMs(std::string_view field);
 
@@ -56,7 +70,7 @@ class LineConverter {
   // Printed keys of whole minutes for the date field keyDate_.
   std::string keyDate_;
   std::vector<std::string> keyByMinute_;
-  std::vector<std::uint8_t> haveKey_;
+  std::vector<std::uint8_t> haveKey_;  // bit 0: printed, bit 1: regular
 };
 
 }  // namespace arl

@@ -24,7 +24,8 @@ bool IsDateText(std::string_view s, char sep) {
 bool DateOfLine(std::string_view line, const YearLineShape& shape, std::string_view& date) {
   if (line.substr(0, shape.head.size()) != shape.head) return false;
   std::string_view rest = line.substr(shape.head.size());
-  if (rest.size() <= kDateLength || rest[kDateLength] != ',' || !IsDateText(rest.substr(0, kDateLength), shape.dateSeparator))
+  if (rest.size() <= kDateLength || rest[kDateLength] != ',' ||
+      !IsDateText(rest.substr(0, kDateLength), shape.dateSeparator))
     return false;
   if (rest.find(shape.dateSeparator, kDateLength) != std::string_view::npos) return false;
   date = rest.substr(0, kDateLength);
@@ -45,7 +46,8 @@ std::optional<OverlapHit> FindOverlapForward(int fd, std::int64_t size, std::str
   return hit;
 }
 
-std::optional<OverlapHit> FindOverlapInFile(int fd, std::int64_t size, std::string_view key, const YearLineShape& shape) {
+std::optional<OverlapHit> FindOverlapInFile(int fd, std::int64_t size, std::string_view key,
+                                            const YearLineShape& shape) {
   std::optional<OverlapHit> hit;
   if (key.empty() || size == 0) return hit;
   const bool keyFits = key.size() > kDateLength && key[kDateLength] == ',' &&
@@ -63,7 +65,8 @@ std::optional<OverlapHit> FindOverlapInFile(int fd, std::int64_t size, std::stri
     if (!DateOfLine(line, shape, date)) return FindOverlapForward(fd, size, key);
     if (!laterDate.empty() && date > std::string_view(laterDate)) return FindOverlapForward(fd, size, key);
     if (date < keyDate) break;
-    if (date == keyDate && line.substr(shape.head.size()).starts_with(key)) hit = OverlapHit{offset, std::string(line)};
+    if (date == keyDate && line.substr(shape.head.size()).starts_with(key))
+      hit = OverlapHit{offset, std::string(line)};
     laterDate.assign(date);
   }
   return hit;

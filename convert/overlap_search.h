@@ -22,7 +22,8 @@ struct YearLineShape {
 };
 
 // Searches the first `size` bytes of the open file.
-std::optional<OverlapHit> FindOverlapInFile(int fd, std::int64_t size, std::string_view key, const YearLineShape& shape);
+std::optional<OverlapHit> FindOverlapInFile(int fd, std::int64_t size, std::string_view key,
+                                            const YearLineShape& shape);
 
 // The plain rule: the first line from the start containing the key.
 std::optional<OverlapHit> FindOverlapForward(int fd, std::int64_t size, std::string_view key);

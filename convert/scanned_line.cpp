@@ -15,7 +15,8 @@ constexpr std::array<std::uint8_t, 256> MakeClasses() {
   for (int b = 0; b < 256; ++b) {
     std::uint8_t v = 0;
     if (b <= 32 || b == '"') v |= kNotPlain;
-    const bool safe = (b >= '0' && b <= '9') || b == '.' || b == ',' || b == '-' || b == '+' || b == ' ' || b == '\t';
+    const bool safe =
+        (b >= '0' && b <= '9') || b == '.' || b == ',' || b == '-' || b == '+' || b == ' ' || b == '\t';
     if (!safe) v |= kNotSafe;
     if (b == ',') v |= kComma;
     if (b == '\r' || b == '\n') v |= kEnd;
@@ -36,9 +37,7 @@ constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
 constexpr std::uint64_t kHighs = 0x8080808080808080ULL;
 
 // High bit set in exactly the bytes of x that are zero.
-inline std::uint64_t ZeroBytes(std::uint64_t x) {
-  return ~(((x & ~kHighs) + ~kHighs) | x) & kHighs;
-}
+inline std::uint64_t ZeroBytes(std::uint64_t x) { return ~(((x & ~kHighs) + ~kHighs) | x) & kHighs; }
 
 // True when some byte of x lies outside '+' .. '9' or is '/': any byte that could end the line,
 // be a blank or a quote, or belong to a ticker.
@@ -59,14 +58,17 @@ void ScanRest(std::string_view text, std::size_t& pos, std::size_t i, int commas
     std::uint64_t x;
     std::memcpy(&x, data + i, 8);
     if (AnyUnusual(x)) break;
-    for (std::uint64_t m = ZeroBytes(x ^ (kOnes * ',')); m != 0 && commas < ScannedLine::kMaxCommas; m &= m - 1)
-      line.commas[commas++] = static_cast<std::uint32_t>(i - pos + static_cast<std::size_t>(__builtin_ctzll(m) >> 3));
+    for (std::uint64_t m = ZeroBytes(x ^ (kOnes * ',')); m != 0 && commas < ScannedLine::kMaxCommas;
+         m &= m - 1)
+      line.commas[commas++] =
+          static_cast<std::uint32_t>(i - pos + static_cast<std::size_t>(__builtin_ctzll(m) >> 3));
     i += 8;
   }
   for (; i < size; ++i) {
     const std::uint8_t c = kClasses[static_cast<unsigned char>(data[i])];
     if (c & kEnd) break;
-    if ((c & kComma) && commas < ScannedLine::kMaxCommas) line.commas[commas++] = static_cast<std::uint32_t>(i - pos);
+    if ((c & kComma) && commas < ScannedLine::kMaxCommas)
+      line.commas[commas++] = static_cast<std::uint32_t>(i - pos);
     after |= c;
   }
   line.text = text.substr(pos, i - pos);

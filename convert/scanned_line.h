@@ -9,11 +9,11 @@ namespace arl {
 
 struct ScannedLine {
   static constexpr int kMaxCommas = 8;
-  std::string_view text;                // without its line end
+  std::string_view text;                  // without its line end
   std::uint32_t commas[kMaxCommas] = {};  // offsets of the first commas
-  int commaCount = 0;                   // up to kMaxCommas
-  bool plain = false;    // no byte of 32 or less and no double quote: fields are the comma pieces
-  bool restSafe = false; // from the first comma on only digits, '.', ',', '-', '+', blanks
+  int commaCount = 0;                     // up to kMaxCommas
+  bool plain = false;     // no byte of 32 or less and no double quote: fields are the comma pieces
+  bool restSafe = false;  // from the first comma on only digits, '.', ',', '-', '+', blanks
 };
 
 // Scans the line starting at text[pos]; moves pos behind its line end (CR LF, LF or CR).
@@ -26,6 +26,9 @@ class LineScanner {
  public:
   explicit LineScanner(std::string_view text) : text_(text) {}
   bool Next(ScannedLine& line);
+  // Where the next line starts; moving it on skips lines read elsewhere.
+  std::size_t Pos() const { return pos_; }
+  void SkipTo(std::size_t pos) { pos_ = pos; }
 
  private:
   std::string_view text_;

@@ -12,7 +12,8 @@ TickerMatcher::TickerMatcher(const LineList& tickers) : tickers_(tickers) {
     if (t.empty()) continue;
     // A ticker without a comma and with a byte outside the safe set can neither cross the first
     // comma nor fit in a rest made of safe bytes only.
-    const bool hasUnsafe = std::any_of(t.begin(), t.end(), [this](char c) { return !safe_[static_cast<unsigned char>(c)]; });
+    const bool hasUnsafe =
+        std::any_of(t.begin(), t.end(), [this](char c) { return !safe_[static_cast<unsigned char>(c)]; });
     if (hasUnsafe && t.find(',') == std::string::npos)
       fieldBound_.push_back(i);
     else

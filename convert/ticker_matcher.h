@@ -22,6 +22,9 @@ class TickerMatcher {
   const std::vector<int>& Match(std::string_view line);
   // The same for a scanned line, without looking at its bytes again.
   const std::vector<int>& Match(const ScannedLine& line);
+  // True when every ticker has a byte that digits and punctuation do not, so that a line whose rest
+  // is digits and punctuation belongs to the tickers of its first field only.
+  bool OnlyFieldBound() const { return anywhere_.empty(); }
 
  private:
   const std::vector<int>& Match(std::string_view line, std::size_t firstFieldEnd, bool restSafe);

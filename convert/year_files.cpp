@@ -12,7 +12,8 @@ std::string TickerYearDir(const Paths& paths, const OptionValues& options, const
   return paths.DataDir + ticker + "/" + SubDir(options);
 }
 
-std::string YearFilePath(const Paths& paths, const OptionValues& options, const std::string& ticker, const std::string& year) {
+std::string YearFilePath(const Paths& paths, const OptionValues& options, const std::string& ticker,
+                         const std::string& year) {
   return TickerYearDir(paths, options, ticker) + options.EditFileHeadName + year + ".txt";
 }
 

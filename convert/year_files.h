@@ -9,7 +9,8 @@ namespace arl {
 
 // The directory of the ticker's year files, ending in "/".
 std::string TickerYearDir(const Paths& paths, const OptionValues& options, const std::string& ticker);
-std::string YearFilePath(const Paths& paths, const OptionValues& options, const std::string& ticker, const std::string& year);
+std::string YearFilePath(const Paths& paths, const OptionValues& options, const std::string& ticker,
+                         const std::string& year);
 // Creates DataDir + ticker + "/" and then the "1min/" level below it when used; failures are left to
 // the file operations that follow.
 void CreateTickerDirs(const Paths& paths, const OptionValues& options, const std::string& ticker);

@@ -31,7 +31,8 @@ void WriteAt(int fd, const char* data, std::size_t length, std::int64_t offset, 
 }
 
 // Copies `length` bytes from `from` at `fromOffset` to `to` at `toOffset`.
-void CopyRange(int from, std::int64_t fromOffset, int to, std::int64_t toOffset, std::int64_t length, const std::string& path) {
+void CopyRange(int from, std::int64_t fromOffset, int to, std::int64_t toOffset, std::int64_t length,
+               const std::string& path) {
   loff_t in = fromOffset, out = toOffset;
   while (length > 0) {
     ssize_t n = ::copy_file_range(from, &in, to, &out, static_cast<std::size_t>(length), 0);
@@ -41,7 +42,8 @@ void CopyRange(int from, std::int64_t fromOffset, int to, std::int64_t toOffset,
   }
   std::string buf(1 << 20, '\0');
   while (length > 0) {  // file systems without copy_file_range
-    const auto want = static_cast<std::size_t>(std::min<std::int64_t>(length, static_cast<std::int64_t>(buf.size())));
+    const auto want =
+        static_cast<std::size_t>(std::min<std::int64_t>(length, static_cast<std::int64_t>(buf.size())));
     ssize_t got = ::pread(from, buf.data(), want, in);
     if (got < 0 && errno == EINTR) continue;
     if (got <= 0) Fail("cannot copy into", path);
@@ -54,9 +56,20 @@ void CopyRange(int from, std::int64_t fromOffset, int to, std::int64_t toOffset,
 
 }  // namespace
 
-YearOutput::YearOutput(std::string path, YearLineShape shape, bool tailAppendAllowed)
-    : path_(std::move(path)), stagePath_(path_ + ".part"), shape_(std::move(shape)), tailAppendAllowed_(tailAppendAllowed) {
+YearOutput::YearOutput(std::string path, YearLineShape shape, bool tailAppendAllowed, bool manyDays,
+                       char* memory)
+    : path_(std::move(path)),
+      stagePath_(path_ + ".part"),
+      shape_(std::move(shape)),
+      tailAppendAllowed_(tailAppendAllowed),
+      memoryStage_(manyDays ? 0 : kMemoryStage) {
+  // Room for what is written between two compactions and the window, allocated once.
+  if (memory != nullptr)
+    tail_.Adopt(memory, BufferBytes(manyDays));
+  else
+    tail_.Reserve(BufferBytes(manyDays));
   ::unlink(stagePath_.c_str());  // left by a run that was killed
+  ::unlink((path_ + ".tmp").c_str());
   oldFd_ = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
   if (oldFd_ < 0 && errno != ENOENT) Fail("cannot open", path_);
   if (oldFd_ >= 0) {
@@ -69,9 +82,15 @@ YearOutput::YearOutput(std::string path, YearLineShape shape, bool tailAppendAll
   if (oldSize_ > 0) {
     char last = 0;
     if (::pread(oldFd_, &last, 1, oldSize_ - 1) != 1) Fail("cannot read", path_);
-    if (last == '\r') tail_ = "\n";
-    else if (last != '\n') tail_ = "\r\n";
+    if (last == '\r')
+      tail_.Append("\n");
+    else if (last != '\n')
+      tail_.Append("\r\n");
   }
+  // Lines of the old file are never taken as regular.
+  irregularEnd_ = ContentEnd();
+  const char sep = shape_.dateSeparator;
+  headRegular_ = sep != ',' && sep != '\r' && sep != '\n' && shape_.head.find(sep) == std::string::npos;
 }
 
 YearOutput::~YearOutput() {
@@ -94,43 +113,36 @@ void YearOutput::OpenStage() {
   if (stageFd_ >= 0) return;
   stageFd_ = ::open(stagePath_.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (stageFd_ < 0) Fail("cannot create", stagePath_);
-  WriteAt(stageFd_, memStage_.data(), memStage_.size(), 0, stagePath_);
-  memStage_.clear();
-  memStage_.shrink_to_fit();
 }
 
 void YearOutput::TruncateStage(std::int64_t length) {
-  if (stageFd_ < 0)
-    memStage_.resize(static_cast<std::size_t>(length));
-  else if (::ftruncate(stageFd_, static_cast<off_t>(length)) != 0)
-    Fail("cannot cut", stagePath_);
+  if (stageFd_ >= 0 && ::ftruncate(stageFd_, static_cast<off_t>(length)) != 0) Fail("cannot cut", stagePath_);
 }
 
-// Writes the staged bytes to fd at `at`.
+// Writes the bytes of the side file to fd at `at`.
 void YearOutput::WriteStaged(int fd, std::int64_t at, const std::string& path) {
-  if (stageFd_ < 0)
-    WriteAt(fd, memStage_.data(), memStage_.size(), at, path);
-  else if (staged_ > 0)
-    CopyRange(stageFd_, 0, fd, at, staged_, path);
+  if (stageFd_ >= 0 && staged_ > 0) CopyRange(stageFd_, 0, fd, at, staged_, path);
+}
+
+// Writes the new bytes that are only in memory to fd at `at`.
+void YearOutput::WriteUnstaged(int fd, std::int64_t at, const std::string& path) {
+  const auto from = static_cast<std::size_t>(written_ - tailStart_);
+  WriteAt(fd, tail_.data() + from, tail_.size() - from, at, path);
 }
 
 std::size_t YearOutput::ReadContent(std::int64_t offset, std::size_t length, char* out) {
   std::size_t done = 0;
   if (offset < keep_) {
-    const auto n = static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(length), keep_ - offset));
+    const auto n =
+        static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(length), keep_ - offset));
     done = FileSource(oldFd_)(offset, n, out);
     if (done < n) return done;
   }
   if (done < length) {
     const std::int64_t at = offset + static_cast<std::int64_t>(done) - keep_;
-    const auto n = static_cast<std::size_t>(
-        std::max<std::int64_t>(0, std::min<std::int64_t>(static_cast<std::int64_t>(length - done), staged_ - at)));
-    if (n > 0 && stageFd_ >= 0) {
-      done += FileSource(stageFd_)(at, n, out + done);
-    } else if (n > 0) {
-      std::memcpy(out + done, memStage_.data() + at, n);
-      done += n;
-    }
+    const auto n = static_cast<std::size_t>(std::max<std::int64_t>(
+        0, std::min<std::int64_t>(static_cast<std::int64_t>(length - done), staged_ - at)));
+    if (n > 0 && stageFd_ >= 0) done += FileSource(stageFd_)(at, n, out + done);
   }
   return done;
 }
@@ -142,44 +154,78 @@ std::optional<OverlapHit> YearOutput::FindInWhole(std::string_view key) {
 
 void YearOutput::FillWindow() {
   if (starts_.size() >= kWindowLines || tailStart_ == 0) return;
-  BackwardLines lines([this](std::int64_t o, std::size_t n, char* out) { return ReadContent(o, n, out); }, tailStart_);
+  BackwardLines lines([this](std::int64_t o, std::size_t n, char* out) { return ReadContent(o, n, out); },
+                      tailStart_);
   std::vector<std::int64_t> offsets;
   std::string_view line;
   std::int64_t offset = 0;
-  while (starts_.size() + offsets.size() < kWindowLines && lines.Previous(line, offset)) offsets.push_back(offset);
+  while (starts_.size() + offsets.size() < kWindowLines && lines.Previous(line, offset))
+    offsets.push_back(offset);
   if (offsets.empty()) return;
   const std::int64_t from = offsets.back();
   std::string before(static_cast<std::size_t>(tailStart_ - from), '\0');
-  if (ReadContent(from, before.size(), before.data()) != before.size()) throw EInOutError("I/O error: cannot read " + path_);
+  if (ReadContent(from, before.size(), before.data()) != before.size())
+    throw EInOutError("I/O error: cannot read " + path_);
   std::vector<std::size_t> starts;
   starts.reserve(offsets.size() + starts_.size());
-  for (auto it = offsets.rbegin(); it != offsets.rend(); ++it) starts.push_back(static_cast<std::size_t>(*it - from));
+  for (auto it = offsets.rbegin(); it != offsets.rend(); ++it)
+    starts.push_back(static_cast<std::size_t>(*it - from));
   for (std::size_t s : starts_) starts.push_back(s + before.size());
-  tail_.insert(0, before);
+  tail_.InsertFront(before);
   starts_.swap(starts);
   tailStart_ = from;
+}
+
+// The hit of the line that holds tail_[pos].
+std::optional<OverlapHit> YearOutput::HitAt(std::size_t pos) const {
+  const auto it = std::upper_bound(starts_.begin(), starts_.end(), pos) - 1;
+  const std::size_t end = (it + 1 == starts_.end()) ? tail_.size() : *(it + 1);
+  return OverlapHit{tailStart_ + static_cast<std::int64_t>(*it),
+                    std::string(WithoutLineEnd(tail_.view().substr(*it, end - *it)))};
+}
+
+// In a line whose date separators are only the two of its date, a key with separators at its
+// positions 4 and 7 can start nowhere but at the date: anywhere else its separator at 4 or at 7
+// would need one the line does not have.
+bool YearOutput::WindowIsRegular(std::size_t firstLine, std::string_view key) const {
+  const char sep = shape_.dateSeparator;
+  return headRegular_ && tailStart_ + static_cast<std::int64_t>(starts_[firstLine]) >= irregularEnd_ &&
+         key.size() >= 8 && key[4] == sep && key[7] == sep &&
+         key.find_first_of("\r\n") == std::string_view::npos;
 }
 
 std::optional<OverlapHit> YearOutput::FindInWindow(std::string_view key) {
   if (key.empty()) return std::nullopt;
   FillWindow();
   if (starts_.empty()) return std::nullopt;
-  const std::size_t from = starts_[starts_.size() - std::min(starts_.size(), kWindowLines)];
+  const std::size_t first = starts_.size() - std::min(starts_.size(), kWindowLines);
+  if (WindowIsRegular(first, key)) {
+    const std::size_t head = shape_.head.size(), size = tail_.size();
+    const char* data = tail_.data();
+    std::uint64_t last8;  // the key's last bytes differ first between the lines of a day
+    std::memcpy(&last8, key.data() + key.size() - 8, 8);
+    for (std::size_t i = first; i < starts_.size(); ++i) {
+      const std::size_t at = starts_[i] + head;
+      if (at + key.size() > size) continue;
+      std::uint64_t word;
+      std::memcpy(&word, data + at + key.size() - 8, 8);
+      if (word == last8 && std::memcmp(data + at, key.data(), key.size()) == 0) return HitAt(starts_[i]);
+    }
+    return std::nullopt;
+  }
+  const std::size_t from = starts_[first];
   const void* found = ::memmem(tail_.data() + from, tail_.size() - from, key.data(), key.size());
   if (found == nullptr) return std::nullopt;
-  const auto pos = static_cast<std::size_t>(static_cast<const char*>(found) - tail_.data());
-  const auto it = std::upper_bound(starts_.begin(), starts_.end(), pos) - 1;
-  const std::size_t end = (it + 1 == starts_.end()) ? tail_.size() : *(it + 1);
-  return OverlapHit{tailStart_ + static_cast<std::int64_t>(*it), std::string(WithoutLineEnd(std::string_view(tail_).substr(*it, end - *it)))};
+  return HitAt(static_cast<std::size_t>(static_cast<const char*>(found) - tail_.data()));
 }
 
 void YearOutput::CutAt(std::int64_t offset) {
   if (offset >= tailStart_) {
     const auto rel = static_cast<std::size_t>(offset - tailStart_);
-    tail_.resize(std::min(rel, tail_.size()));
+    tail_.Shrink(rel);
     while (!starts_.empty() && starts_.back() >= rel) starts_.pop_back();
   } else {
-    tail_.clear();
+    tail_.Clear();
     starts_.clear();
     tailStart_ = offset;
   }
@@ -192,61 +238,111 @@ void YearOutput::CutAt(std::int64_t offset) {
     TruncateStage(staged_);
   }
   written_ = std::min(written_, offset);
+  irregularEnd_ = std::min(irregularEnd_, offset);
 }
 
-void YearOutput::Append(std::string_view head, std::string_view key, std::string_view prices) {
+void YearOutput::Append(std::string_view head, std::string_view key, std::string_view prices, bool regular) {
   starts_.push_back(tail_.size());
-  tail_.append(head);
-  tail_.append(key);
-  tail_.push_back(',');
-  tail_.append(prices);
-  tail_.append("\r\n", 2);
+  const std::size_t length = head.size() + key.size() + prices.size() + 3;
+  char* out = tail_.Room(length);
+  ByteBuffer::CopyShort(out, head.data(), head.size());
+  out += head.size();
+  ByteBuffer::CopyShort(out, key.data(), key.size());
+  out += key.size();
+  *out++ = ',';
+  ByteBuffer::CopyShort(out, prices.data(), prices.size());
+  out += prices.size();
+  out[0] = '\r';
+  out[1] = '\n';
+  tail_.Commit(length);
+  if (!regular) irregularEnd_ = ContentEnd();
 }
 
+// New bytes stay in memory until they pass kMemoryStage (a daily append never makes a side file);
+// then everything new goes to the side file, and memory keeps the window.
 void YearOutput::Flush() {
   const std::int64_t end = ContentEnd();
-  if (end > written_) {
-    const auto from = static_cast<std::size_t>(written_ - tailStart_);
-    if (stageFd_ < 0 && end - keep_ > kMemoryStage) OpenStage();
-    if (stageFd_ >= 0) {
-      WriteAt(stageFd_, tail_.data() + from, tail_.size() - from, written_ - keep_, stagePath_);
-    } else {
-      memStage_.resize(static_cast<std::size_t>(written_ - keep_));
-      memStage_.append(tail_, from);
-    }
+  if (stageFd_ < 0 && end - keep_ > memoryStage_) OpenStage();
+  if (stageFd_ >= 0 && end > written_) {
+    WriteUnstaged(stageFd_, written_ - keep_, stagePath_);
     written_ = end;
     staged_ = end - keep_;
   }
-  if (starts_.size() > kWindowLines) {
-    const std::size_t drop = starts_[starts_.size() - kWindowLines];
-    tail_.erase(0, drop);
-    tailStart_ += static_cast<std::int64_t>(drop);
-    starts_.erase(starts_.begin(), starts_.end() - static_cast<std::ptrdiff_t>(kWindowLines));
-    for (auto& s : starts_) s -= drop;
+  if (starts_.size() <= kWindowLines) return;
+  // Drop whole lines in front of the window once they are many and written (or old).
+  const std::size_t limit =
+      std::min(starts_[starts_.size() - kWindowLines], static_cast<std::size_t>(written_ - tailStart_));
+  const auto firstKept = std::upper_bound(starts_.begin(), starts_.end(), limit) - 1;
+  const std::size_t drop = *firstKept;
+  if (drop < kCompactAt) return;
+  tail_.EraseFront(drop);
+  tailStart_ += static_cast<std::int64_t>(drop);
+  starts_.erase(starts_.begin(), firstKept);
+  for (auto& s : starts_) s -= drop;
+}
+
+// The length of the new content, from keep_ on and in whole lines, that equals the old file there.
+// Only for new content that is all in memory.
+std::int64_t YearOutput::UnchangedLines() {
+  const char* fresh = tail_.data() + (keep_ - tailStart_);
+  const std::int64_t freshSize = ContentEnd() - keep_;
+  const std::int64_t limit = std::min(freshSize, oldSize_ - keep_);
+  std::vector<char> old(256 << 10);
+  std::int64_t same = 0;
+  while (same < limit) {
+    const auto want =
+        static_cast<std::size_t>(std::min<std::int64_t>(limit - same, static_cast<std::int64_t>(old.size())));
+    const std::size_t got = FileSource(oldFd_)(keep_ + same, want, old.data());
+    std::size_t i = 0;
+    if (std::memcmp(old.data(), fresh + same, got) == 0)
+      i = got;
+    else
+      while (old[i] == fresh[same + static_cast<std::int64_t>(i)]) ++i;
+    same += static_cast<std::int64_t>(i);
+    if (i < want) break;
   }
+  // Back to the end of the last whole line in common.
+  while (same > 0 && fresh[same - 1] != '\n') --same;
+  return same;
 }
 
 void YearOutput::Commit() {
   Flush();
   const bool existed = oldFd_ >= 0;
-  if (keep_ + staged_ == 0) {
+  if (ContentEnd() == 0) {
     CloseAll();
     if (existed && ::unlink(path_.c_str()) != 0 && errno != ENOENT) Fail("cannot delete", path_);
-  } else if (keep_ == oldSize_ && staged_ == 0) {
+  } else if (keep_ == oldSize_ && ContentEnd() == keep_) {
     CloseAll();  // unchanged
   } else if (keep_ == 0) {
     OpenStage();
+    WriteUnstaged(stageFd_, written_ - keep_, stagePath_);
     CloseAll();
     if (::rename(stagePath_.c_str(), path_.c_str()) != 0) Fail("cannot replace", path_);
   } else if (tailAppendAllowed_) {
+    // Re-run days mostly give the lines the file already holds: only what differs is rewritten.
+    const std::int64_t same = stageFd_ < 0 ? UnchangedLines() : 0;
+    const std::int64_t from = keep_ + same;
+    if (from == oldSize_ && from == ContentEnd()) {
+      CloseAll();
+      ::unlink(stagePath_.c_str());
+      done_ = true;
+      return;
+    }
     int fd = ::open(path_.c_str(), O_WRONLY | O_CLOEXEC);
     if (fd < 0) Fail("cannot open", path_);
-    if (::ftruncate(fd, static_cast<off_t>(keep_)) != 0) {
+    if (from < oldSize_ && ::ftruncate(fd, static_cast<off_t>(from)) != 0) {
       ::close(fd);
       Fail("cannot cut", path_);
     }
     try {
-      WriteStaged(fd, keep_, path_);
+      if (stageFd_ >= 0) {
+        WriteStaged(fd, keep_, path_);
+        WriteUnstaged(fd, written_, path_);
+      } else {
+        const auto at = static_cast<std::size_t>(from - tailStart_);
+        WriteAt(fd, tail_.data() + at, tail_.size() - at, from, path_);
+      }
     } catch (...) {
       ::close(fd);
       throw;
@@ -260,6 +356,7 @@ void YearOutput::Commit() {
     try {
       CopyRange(oldFd_, 0, fd, 0, keep_, temp);
       WriteStaged(fd, keep_, temp);
+      WriteUnstaged(fd, written_, temp);
     } catch (...) {
       ::close(fd);
       ::unlink(temp.c_str());

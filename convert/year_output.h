@@ -2,8 +2,9 @@
 // YearOutput: the new content of one currency year file while a conversion call runs. The content
 // is the kept start of the old file followed by new lines; new lines are staged in a side file
 // ("<year file>.part"; a few days' worth stay in memory instead) and the last day's worth of lines
-// (the overlap window) stays in memory, so
-// memory does not grow with the year. Nothing touches the year file until Commit(): a cancelled or
+// (the overlap window) stays in memory, so memory does not grow with the year. Lines whose only
+// date separators are the two inside their date ("regular" lines) let the window search compare at
+// line starts instead of searching every byte. Nothing touches the year file until Commit(): a cancelled or
 // failed call calls Discard() (or just lets it go) and the old file stays as it was.
 // Commit() renames a fully rebuilt file into place; when the call only adds to the tail, it cuts the
 // old file at the kept length and appends (allowed only while the year has no marker, because a
@@ -15,16 +16,28 @@
 #include <string_view>
 #include <vector>
 
+#include "convert/byte_buffer.h"
 #include "convert/overlap_search.h"
 
 namespace arl {
 
 class YearOutput {
  public:
-  static constexpr std::size_t kWindowLines = 1441;  // the overlap search of later day files
-  static constexpr std::int64_t kMemoryStage = 512 << 10;  // staged bytes kept in memory at most
+  static constexpr std::size_t kWindowLines = 1441;        // the overlap search of later day files
+  static constexpr std::int64_t kMemoryStage = 512 << 10;  // new bytes kept in memory before a side file
+  // Written bytes in front of the window are dropped once they are this many: first touches of
+  // fresh memory cost more than moving the window now and then.
+  static constexpr std::size_t kCompactAt = 128 << 10;
 
-  YearOutput(std::string path, YearLineShape shape, bool tailAppendAllowed);
+  // `manyDays`: the call converts many day files, so new lines go to the side file from the start
+  // instead of first filling memory.
+  // `memory` (optional, kept by the caller for the object's life) holds the in-memory lines while
+  // it is big enough; BufferBytes() tells how much is worth giving.
+  YearOutput(std::string path, YearLineShape shape, bool tailAppendAllowed, bool manyDays = false,
+             char* memory = nullptr);
+  static std::size_t BufferBytes(bool manyDays) {
+    return manyDays ? kCompactAt + (128 << 10) : kMemoryStage + (256 << 10);
+  }
   ~YearOutput();
   YearOutput(const YearOutput&) = delete;
   YearOutput& operator=(const YearOutput&) = delete;
@@ -36,8 +49,9 @@ class YearOutput {
   std::optional<OverlapHit> FindInWindow(std::string_view key);
   // Drops every line from the one starting at `offset` on.
   void CutAt(std::int64_t offset);
-  // Appends the line head + key + "," + prices + CR LF.
-  void Append(std::string_view head, std::string_view key, std::string_view prices);
+  // Appends the line head + key + "," + prices + CR LF. `regular`: the date separator occurs in key
+  // and prices only inside the key's date (callers pass false when unsure).
+  void Append(std::string_view head, std::string_view key, std::string_view prices, bool regular = false);
   // Writes what is pending to the side file and trims the window.
   void Flush();
   void Commit();
@@ -47,21 +61,27 @@ class YearOutput {
   std::int64_t ContentEnd() const { return tailStart_ + static_cast<std::int64_t>(tail_.size()); }
   std::size_t ReadContent(std::int64_t offset, std::size_t length, char* out);
   void FillWindow();
+  std::optional<OverlapHit> HitAt(std::size_t from) const;
+  bool WindowIsRegular(std::size_t firstLine, std::string_view key) const;
   void OpenStage();
   void CloseAll();
   void WriteStaged(int fd, std::int64_t at, const std::string& path);
+  void WriteUnstaged(int fd, std::int64_t at, const std::string& path);
   void TruncateStage(std::int64_t length);
+  std::int64_t UnchangedLines();
 
   std::string path_, stagePath_;
   YearLineShape shape_;
   bool tailAppendAllowed_;
+  std::int64_t memoryStage_;
   int oldFd_ = -1, stageFd_ = -1;
   std::int64_t oldSize_ = 0;
-  std::int64_t keep_ = 0;      // bytes of the old file kept
-  std::int64_t staged_ = 0;    // bytes staged, following the kept bytes
-  std::string memStage_;       // the staged bytes while they are few and no side file exists
-  std::int64_t written_ = 0;   // content offset up to which the content is on disk
-  std::string tail_;           // content from tailStart_ to the end
+  std::int64_t keep_ = 0;          // bytes of the old file kept
+  std::int64_t staged_ = 0;        // bytes in the side file, following the kept bytes
+  std::int64_t written_ = 0;       // content offset up to which the content is on disk (keep_ + staged_)
+  std::int64_t irregularEnd_ = 0;  // no line ending after this offset breaks the regular shape
+  bool headRegular_ = false;
+  ByteBuffer tail_;  // content from tailStart_ to the end
   std::int64_t tailStart_ = 0;
   std::vector<std::size_t> starts_;  // line starts in tail_
   bool done_ = false;

@@ -11,6 +11,7 @@
 #include "merge/year_list.h"
 #include "support/errors.h"
 #include "support/files.h"
+#include "support/ticker_name.h"
 
 namespace arl {
 
@@ -151,7 +152,9 @@ void MergeAll(Session& s, const CopyTuning& tuning) {
     s.host.Repaint();
     s.Pump();
     s.Sleep(0);
-    const LineList tickers = LoadLines(s.paths.AppDir + "CurrencyList.txt");
+    LineList refused;
+    const LineList tickers = SafeTickers(LoadLines(s.paths.AppDir + "CurrencyList.txt"), &refused);
+    for (const auto& message : refused) s.AddLog(message);
     for (const auto& ticker : tickers) {
       run.ticker = ticker;
       if (MergeCurrency(run, ticker) == Next::Stop) return;

@@ -5,6 +5,7 @@
 #include "merge/year_list.h"
 #include "support/errors.h"
 #include "support/files.h"
+#include "support/ticker_name.h"
 
 namespace arl {
 
@@ -47,6 +48,10 @@ bool RebuildMergeFile(MergeRun& run, const std::string& ticker) {
 void RebuildMerge(Session& s, const std::string& ticker) { RebuildMerge(s, ticker, CopyTuning{}); }
 
 void RebuildMerge(Session& s, const std::string& ticker, const CopyTuning& tuning) {
+  if (!IsSafeTicker(ticker)) {
+    s.AddLog(UnsafeTickerMessage(ticker));
+    return;
+  }
   MergeRun run(s, tuning);
   run.ticker = ticker;
   RebuildMergeFile(run, ticker);

@@ -67,7 +67,8 @@ Command ParseCommandLine(std::string_view line) {
     return command;
   }
   const std::string& verb = tokens.front().text;
-  if (verb.size() != 1 || (verb[0] != 'x' && verb[0] != 'e' && verb[0] != 'a') || tokens.front().startsQuoted) {
+  if (verb.size() != 1 || (verb[0] != 'x' && verb[0] != 'e' && verb[0] != 'a') ||
+      tokens.front().startsQuoted) {
     command.problem = "unsupported command: " + verb;
     return command;
   }

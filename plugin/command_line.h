@@ -13,13 +13,13 @@
 namespace arl::plugin {
 
 struct Command {
-  char verb = 0;            // 'x', 'e' or 'a'
-  bool overwrite = true;    // -aoa (the default) or -aos
-  bool recurse = false;     // -r
+  char verb = 0;          // 'x', 'e' or 'a'
+  bool overwrite = true;  // -aoa (the default) or -aos
+  bool recurse = false;   // -r
   bool hasOutputDir = false;
-  std::string outputDir;    // -o<dir>
+  std::string outputDir;  // -o<dir>
   std::vector<std::string> args;
-  std::string problem;      // empty when the line parsed
+  std::string problem;  // empty when the line parsed
 };
 
 Command ParseCommandLine(std::string_view line);

@@ -1,7 +1,5 @@
 #include "destination.h"
 
-#include "report.h"
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,6 +7,8 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+
+#include "report.h"
 
 namespace arl::plugin {
 
@@ -18,7 +18,7 @@ std::string SystemText(int code) { return std::strerror(code); }
 
 // Creates every missing level of a caller-given path; the caller's path is trusted, links and all.
 void CreatePath(const std::string& path) {
-  for (std::size_t slash = path.find('/', 1); ; slash = path.find('/', slash + 1)) {
+  for (std::size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
     const std::string prefix = path.substr(0, slash);
     if (!prefix.empty()) ::mkdir(prefix.c_str(), 0777);
     if (slash == std::string::npos) break;
@@ -88,7 +88,8 @@ AtomicFile::~AtomicFile() {
 bool AtomicFile::Open(std::string& problem) {
   for (int attempt = 0; attempt < 100; ++attempt) {
     tempName_ = ".arl-" + Decimal(::getpid()) + "-" + Decimal(temp_counter++) + ".tmp";
-    const int fd = ::openat(folder_, tempName_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    const int fd =
+        ::openat(folder_, tempName_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd >= 0) {
       file_ = UniqueFd(fd);
       return true;

@@ -63,8 +63,10 @@ bool Extraction::Entry(archive* a, archive_entry* entry) {
   }
   if (type == AE_IFDIR) {
     if (!request_.keepPaths || parts.empty()) return true;
-    if (!destination_.OpenFolder(parts, problem).Valid()) report_.Problem(problem);
-    else ++folders_;
+    if (!destination_.OpenFolder(parts, problem).Valid())
+      report_.Problem(problem);
+    else
+      ++folders_;
     return true;
   }
   if (type != AE_IFREG) {
@@ -82,7 +84,8 @@ bool Extraction::Entry(archive* a, archive_entry* entry) {
 bool Extraction::WriteFile(archive* a, archive_entry* entry, const std::vector<std::string>& parts) {
   const std::string& name = parts.back();
   const std::uint64_t entryLimit = request_.limits.entryBytes;
-  if (archive_entry_size_is_set(entry) && static_cast<std::uint64_t>(archive_entry_size(entry)) > entryLimit) {
+  if (archive_entry_size_is_set(entry) &&
+      static_cast<std::uint64_t>(archive_entry_size(entry)) > entryLimit) {
     report_.Problem("entry larger than the limit of " + Decimal(entryLimit) + " bytes: " + name);
     return false;
   }

@@ -57,7 +57,8 @@ class Collector {
       return children;
     }
     while (const dirent* e = ::readdir(dir))
-      if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0) children.emplace_back(e->d_name);
+      if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0)
+        children.emplace_back(e->d_name);
     ::closedir(dir);
     std::sort(children.begin(), children.end());
     return children;
@@ -102,7 +103,8 @@ bool CopyData(archive* out, const void* data, std::size_t size, Report& report) 
 }
 
 // Keeps the entries of an earlier archive that no new entry replaces.
-bool CopyOldEntries(const std::string& path, archive* out, const std::set<std::string>& replaced, Report& report) {
+bool CopyOldEntries(const std::string& path, archive* out, const std::set<std::string>& replaced,
+                    Report& report) {
   if (::access(path.c_str(), F_OK) != 0) return true;
   ReadPtr in(archive_read_new(), archive_read_free);
   archive_read_support_format_zip(in.get());
@@ -131,7 +133,8 @@ bool CopyOldEntries(const std::string& path, archive* out, const std::set<std::s
 }
 
 bool WriteItem(archive* out, const Item& item, Report& report) {
-  std::unique_ptr<archive_entry, decltype(&archive_entry_free)> entry(archive_entry_new(), archive_entry_free);
+  std::unique_ptr<archive_entry, decltype(&archive_entry_free)> entry(archive_entry_new(),
+                                                                      archive_entry_free);
   archive_entry_set_pathname(entry.get(), item.entryName.c_str());
   archive_entry_copy_stat(entry.get(), &item.info);
   if (S_ISDIR(item.info.st_mode)) archive_entry_set_size(entry.get(), 0);

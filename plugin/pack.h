@@ -13,7 +13,7 @@ namespace arl::plugin {
 
 struct PackRequest {
   std::string archive;
-  std::string baseDir;               // empty or ending in "/"
+  std::string baseDir;                // empty or ending in "/"
   std::vector<std::string> patterns;  // relative to baseDir
 };
 

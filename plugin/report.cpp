@@ -18,7 +18,8 @@ std::string Decimal(std::uint64_t n) {
 std::string Report::Render() const {
   std::string text;
   if (Failed()) {
-    text = "Error: " + Decimal(problems_.size()) + (problems_.size() == 1 ? " problem" : " problems") + "\r\n";
+    text =
+        "Error: " + Decimal(problems_.size()) + (problems_.size() == 1 ? " problem" : " problems") + "\r\n";
     for (const std::string& problem : problems_) text += "Error: " + problem + "\r\n";
     return text;
   }

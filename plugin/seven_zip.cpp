@@ -51,8 +51,8 @@ void Run(const char* commandLine, Report& report) {
 
 }  // namespace arl::plugin
 
-extern "C" __attribute__((visibility("default"))) int SevenZip(int window, const char* commandLine, char* output,
-                                                                int outputSize) {
+extern "C" __attribute__((visibility("default"))) int SevenZip(int window, const char* commandLine,
+                                                               char* output, int outputSize) {
   (void)window;  // no window is ever shown
   arl::plugin::Report report;
   try {

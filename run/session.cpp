@@ -45,7 +45,8 @@ void Session::AddLog(std::string_view message) {
 
   // The log file is opened and closed for every message; it must exist (start-up creates it).
   int fd = ::open(paths.LogPath.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
-  if (fd < 0) throw EInOutError("I/O error: cannot open the log file " + paths.LogPath + ": " + std::strerror(errno));
+  if (fd < 0)
+    throw EInOutError("I/O error: cannot open the log file " + paths.LogPath + ": " + std::strerror(errno));
   std::string text;
   for (const auto& line : lines) text.append(line).append("\r\n");
   const char* p = text.data();

@@ -16,11 +16,11 @@ class PageBrowser;
 class Downloader;
 
 struct Paths {
-  std::string AppDir;      // ends in "/"
-  std::string ArchiveDir;  // AppDir + "OriginalArchive/"
-  std::string DataDir;     // AppDir + "HistoricalData/"
-  std::string LogPath;     // AppDir + "autorateloom.log"
-  std::string SettingsPath;  // AppDir + "autorateloom.ini"
+  std::string AppDir;                          // ends in "/"
+  std::string ArchiveDir;                      // AppDir + "OriginalArchive/"
+  std::string DataDir;                         // AppDir + "HistoricalData/"
+  std::string LogPath;                         // AppDir + "autorateloom.log"
+  std::string SettingsPath;                    // AppDir + "autorateloom.ini"
   static Paths ForAppDir(std::string appDir);  // adds the trailing "/" when missing
 };
 

@@ -157,7 +157,9 @@ bool TArchieverDll::Pack(const LineList& files, const std::string& archiveName, 
   return RunCommand(FillTemplate(PackCommand, {QuoteArg(archiveName), QuoteArg(base), fileText}), output);
 }
 
-std::string TArchieverDll::QuoteArg(const std::string& text) { return "\"" + ReplaceEvery(text, "\"", "\"\"") + "\""; }
+std::string TArchieverDll::QuoteArg(const std::string& text) {
+  return "\"" + ReplaceEvery(text, "\"", "\"\"") + "\"";
+}
 
 std::string TArchieverDll::BaseDirOf(const LineList& list) {
   if (list.empty()) return "";

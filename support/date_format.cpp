@@ -17,7 +17,8 @@ constexpr const char* kMonthShort[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
 constexpr const char* kMonthLong[] = {"January", "February", "March",     "April",   "May",      "June",
                                       "July",    "August",   "September", "October", "November", "December"};
 constexpr const char* kDayShort[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-constexpr const char* kDayLong[] = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
+constexpr const char* kDayLong[] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
+                                    "Thursday", "Friday", "Saturday"};
 
 bool StartsNoCase(std::string_view text, std::size_t at, std::string_view prefix) {
   if (text.size() - at < prefix.size()) return false;
@@ -137,19 +138,26 @@ void CompiledFormat::Compile(std::string_view format, const FormatSettings& sett
         i += count;
         break;
       case 'M':
-        if (c <= 2) AddField(tokens_, Kind::Month, c);
-        else AddField(tokens_, c == 3 ? Kind::MonthShort : Kind::MonthLong);
+        if (c <= 2)
+          AddField(tokens_, Kind::Month, c);
+        else
+          AddField(tokens_, c == 3 ? Kind::MonthShort : Kind::MonthLong);
         i += count;
         break;
       case 'D':
-        if (c <= 2) AddField(tokens_, Kind::Day, c);
-        else if (c == 3) AddField(tokens_, Kind::DayShort);
-        else if (c == 4) AddField(tokens_, Kind::DayLong);
-        else if (may_nest) Compile(settings.ShortDateFormat, settings, level + 1);
+        if (c <= 2)
+          AddField(tokens_, Kind::Day, c);
+        else if (c == 3)
+          AddField(tokens_, Kind::DayShort);
+        else if (c == 4)
+          AddField(tokens_, Kind::DayLong);
+        else if (may_nest)
+          Compile(settings.ShortDateFormat, settings, level + 1);
         i += count;
         break;
       case 'H':
-        AddField(tokens_, TwelveHourClockFollows(format, i + count) ? Kind::Hour12 : Kind::Hour, c > 2 ? 2 : c);
+        AddField(tokens_, TwelveHourClockFollows(format, i + count) ? Kind::Hour12 : Kind::Hour,
+                 c > 2 ? 2 : c);
         i += count;
         break;
       case 'N':
@@ -165,8 +173,9 @@ void CompiledFormat::Compile(std::string_view format, const FormatSettings& sett
         i += count;
         break;
       case 'T':
-        if (may_nest) Compile(c == 1 ? std::string_view("hh:nn") : std::string_view(settings.LongTimeFormat),
-                              settings, level + 1);
+        if (may_nest)
+          Compile(c == 1 ? std::string_view("hh:nn") : std::string_view(settings.LongTimeFormat), settings,
+                  level + 1);
         i += count;
         break;
       case 'C':
@@ -234,23 +243,53 @@ void CompiledFormat::AppendTo(std::string& out, DateTime t) const {
     const Token& token = tokens_[i];
     switch (token.kind) {
       case Kind::Literal:
-        if (token.text.size() == 1) out.push_back(token.text[0]);
-        else out.append(token.text);
+        if (token.text.size() == 1)
+          out.push_back(token.text[0]);
+        else
+          out.append(token.text);
         break;
-      case Kind::Year2: AppendNumber(out, year % 100, 2); break;
-      case Kind::Year4: AppendNumber(out, year, 4); break;
-      case Kind::Month: AppendNumber(out, month, token.digits); break;
-      case Kind::MonthShort: out.append(kMonthShort[month - 1]); break;
-      case Kind::MonthLong: out.append(kMonthLong[month - 1]); break;
-      case Kind::Day: AppendNumber(out, day, token.digits); break;
-      case Kind::DayShort: out.append(kDayShort[DayOfWeek(t)]); break;
-      case Kind::DayLong: out.append(kDayLong[DayOfWeek(t)]); break;
-      case Kind::Hour: AppendNumber(out, hour, token.digits); break;
-      case Kind::Hour12: AppendNumber(out, hour == 0 ? 12 : (hour > 12 ? hour - 12 : hour), token.digits); break;
-      case Kind::Minute: AppendNumber(out, minute, token.digits); break;
-      case Kind::Second: AppendNumber(out, second, token.digits); break;
-      case Kind::Millisecond: AppendNumber(out, ms, token.digits); break;
-      case Kind::AmPm: out.append(hour < 12 ? token.text : token.text2); break;
+      case Kind::Year2:
+        AppendNumber(out, year % 100, 2);
+        break;
+      case Kind::Year4:
+        AppendNumber(out, year, 4);
+        break;
+      case Kind::Month:
+        AppendNumber(out, month, token.digits);
+        break;
+      case Kind::MonthShort:
+        out.append(kMonthShort[month - 1]);
+        break;
+      case Kind::MonthLong:
+        out.append(kMonthLong[month - 1]);
+        break;
+      case Kind::Day:
+        AppendNumber(out, day, token.digits);
+        break;
+      case Kind::DayShort:
+        out.append(kDayShort[DayOfWeek(t)]);
+        break;
+      case Kind::DayLong:
+        out.append(kDayLong[DayOfWeek(t)]);
+        break;
+      case Kind::Hour:
+        AppendNumber(out, hour, token.digits);
+        break;
+      case Kind::Hour12:
+        AppendNumber(out, hour == 0 ? 12 : (hour > 12 ? hour - 12 : hour), token.digits);
+        break;
+      case Kind::Minute:
+        AppendNumber(out, minute, token.digits);
+        break;
+      case Kind::Second:
+        AppendNumber(out, second, token.digits);
+        break;
+      case Kind::Millisecond:
+        AppendNumber(out, ms, token.digits);
+        break;
+      case Kind::AmPm:
+        out.append(hour < 12 ? token.text : token.text2);
+        break;
       case Kind::SkipAtMidnight:
         if (hour == 0 && minute == 0 && second == 0 && ms == 0) i += static_cast<std::size_t>(token.digits);
         break;

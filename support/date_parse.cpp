@@ -21,7 +21,8 @@ struct Scanner {
     SkipBlanks();
     std::size_t start = at;
     value = 0;
-    while (at < text.size() && at - start < 4 && text[at] >= '0' && text[at] <= '9') value = value * 10 + (text[at++] - '0');
+    while (at < text.size() && at - start < 4 && text[at] >= '0' && text[at] <= '9')
+      value = value * 10 + (text[at++] - '0');
     digits = static_cast<int>(at - start);
     return digits > 0;
   }
@@ -52,10 +53,14 @@ enum class DateOrder { MDY, DMY, YMD };
 DateOrder OrderOf(std::string_view format) {
   for (char c : format) {
     switch (std::toupper(static_cast<unsigned char>(c))) {
-      case 'Y': return DateOrder::YMD;
-      case 'M': return DateOrder::MDY;
-      case 'D': return DateOrder::DMY;
-      default: break;
+      case 'Y':
+        return DateOrder::YMD;
+      case 'M':
+        return DateOrder::MDY;
+      case 'D':
+        return DateOrder::DMY;
+      default:
+        break;
     }
   }
   return DateOrder::MDY;
@@ -83,9 +88,21 @@ bool ScanDate(std::string_view text, const FormatSettings& settings, int current
   if (s.Char(settings.DateSeparator)) {
     if (!s.Number(n3, l3)) return false;
     switch (order) {
-      case DateOrder::MDY: year = ExpandYear(n3, l3, current_year); month = n1; day = n2; break;
-      case DateOrder::DMY: year = ExpandYear(n3, l3, current_year); month = n2; day = n1; break;
-      default: year = ExpandYear(n1, l1, current_year); month = n2; day = n3; break;
+      case DateOrder::MDY:
+        year = ExpandYear(n3, l3, current_year);
+        month = n1;
+        day = n2;
+        break;
+      case DateOrder::DMY:
+        year = ExpandYear(n3, l3, current_year);
+        month = n2;
+        day = n1;
+        break;
+      default:
+        year = ExpandYear(n1, l1, current_year);
+        month = n2;
+        day = n3;
+        break;
     }
   } else {
     year = YearNow(current_year);
@@ -109,8 +126,10 @@ int Fraction(int value, int digits) {  // ".5" is half a second, ".05" fifty mil
 bool ScanTime(std::string_view text, const FormatSettings& settings, DateTime& result) {
   Scanner s{text};
   int base_hour = -1;
-  if (s.Word("AM")) base_hour = 0;
-  else if (s.Word("PM")) base_hour = 12;
+  if (s.Word("AM"))
+    base_hour = 0;
+  else if (s.Word("PM"))
+    base_hour = 12;
   int hour, minute = 0, second = 0, ms = 0, digits;
   if (!s.Number(hour, digits)) return false;
   if (s.Char(settings.TimeSeparator)) {
@@ -124,8 +143,10 @@ bool ScanTime(std::string_view text, const FormatSettings& settings, DateTime& r
     }
   }
   if (base_hour < 0) {
-    if (s.Word("AM")) base_hour = 0;
-    else if (s.Word("PM")) base_hour = 12;
+    if (s.Word("AM"))
+      base_hour = 0;
+    else if (s.Word("PM"))
+      base_hour = 12;
   }
   if (base_hour >= 0) {
     if (hour == 0 || hour > 12) return false;
@@ -150,7 +171,8 @@ DateTime StrToDate(std::string_view text, const FormatSettings& settings, int cu
 
 DateTime StrToTime(std::string_view text, const FormatSettings& settings) {
   DateTime result;
-  if (!ScanTime(text, settings, result)) throw EConvertError("'" + std::string(text) + "' is not a valid time");
+  if (!ScanTime(text, settings, result))
+    throw EConvertError("'" + std::string(text) + "' is not a valid time");
   return result;
 }
 

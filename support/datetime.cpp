@@ -66,8 +66,8 @@ bool TryEncodeDate(int year, int month, int day, DateTime& result) {
 }
 
 bool TryEncodeTime(int hour, int minute, int second, int millisecond, DateTime& result) {
-  if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59 ||
-      millisecond < 0 || millisecond > 999)
+  if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59 || millisecond < 0 ||
+      millisecond > 999)
     return false;
   result = DateTime{((std::int64_t{hour} * 60 + minute) * 60 + second) * 1000 + millisecond};
   return true;

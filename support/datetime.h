@@ -16,8 +16,8 @@ struct DateTime {
   static constexpr std::int64_t kMsPerDay = 86'400'000;
   static DateTime FromDays(double days);  // rounds to the nearest millisecond
   double Days() const { return static_cast<double>(ms) / kMsPerDay; }
-  std::int64_t DayNumber() const;         // whole days, rounded towards minus infinity
-  std::int64_t MsOfDay() const;           // 0 .. kMsPerDay - 1
+  std::int64_t DayNumber() const;  // whole days, rounded towards minus infinity
+  std::int64_t MsOfDay() const;    // 0 .. kMsPerDay - 1
   friend auto operator<=>(DateTime, DateTime) = default;
 };
 
@@ -65,13 +65,27 @@ class CompiledFormat {
   // of "c" at midnight.
   struct Token {
     enum class Kind : unsigned char {
-      Literal, Year2, Year4, Month, MonthShort, MonthLong, Day, DayShort, DayLong,
-      Hour, Hour12, Minute, Second, Millisecond, AmPm, SkipAtMidnight
+      Literal,
+      Year2,
+      Year4,
+      Month,
+      MonthShort,
+      MonthLong,
+      Day,
+      DayShort,
+      DayLong,
+      Hour,
+      Hour12,
+      Minute,
+      Second,
+      Millisecond,
+      AmPm,
+      SkipAtMidnight
     };
     Kind kind = Kind::Literal;
-    int digits = 0;    // least number of digits for numeric fields; tokens to skip for SkipAtMidnight
-    std::string text;  // Literal; AmPm: the morning text
-    std::string text2; // AmPm: the afternoon text
+    int digits = 0;     // least number of digits for numeric fields; tokens to skip for SkipAtMidnight
+    std::string text;   // Literal; AmPm: the morning text
+    std::string text2;  // AmPm: the afternoon text
   };
 
  private:

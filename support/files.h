@@ -22,10 +22,10 @@ LineList& ListFiles(std::string directory, LineList& list);
 // The size in bytes of the file, or 0 when nothing of that name exists.
 std::int64_t FileSizeByName(const std::string& path);
 
-bool FileExists(const std::string& path);       // a regular file (or anything not a directory) exists
+bool FileExists(const std::string& path);  // a regular file (or anything not a directory) exists
 bool DirectoryExists(const std::string& path);
-bool CreateDir(const std::string& path);         // one level; false on failure, never raises
-bool DeleteFile(const std::string& path);        // false on failure, never raises
+bool CreateDir(const std::string& path);                          // one level; false on failure, never raises
+bool DeleteFile(const std::string& path);                         // false on failure, never raises
 bool RenameFile(const std::string& from, const std::string& to);  // replaces `to`; false on failure
 // Makes `to` durable: fsync of the file and of its directory (used after atomic replacements).
 void SyncFile(const std::string& path);
@@ -69,7 +69,7 @@ class TextReader {
   std::int64_t file_pos_ = 0;  // offset of buf_[end_] in the file
   std::string carry_;          // a line that straddles buffer refills
   bool last_terminated_ = false;
-  bool pending_cr_ = false;    // a CR ended the previous buffer: skip one LF at the next read
+  bool pending_cr_ = false;  // a CR ended the previous buffer: skip one LF at the next read
 };
 
 // Moves an open reader to `offset` bytes from the start, discarding what was buffered.

@@ -76,8 +76,8 @@ void ProfileFile::Load() {
     if (line.empty() || line.front() == ';' || equals == std::string_view::npos) {
       sections_.back().entries.push_back(Entry{raw, "", true});
     } else {
-      sections_.back().entries.push_back(
-          Entry{std::string(TrimSpaces(line.substr(0, equals))), std::string(line.substr(equals + 1)), false});
+      sections_.back().entries.push_back(Entry{std::string(TrimSpaces(line.substr(0, equals))),
+                                               std::string(line.substr(equals + 1)), false});
     }
   }
 }
@@ -97,7 +97,8 @@ ProfileFile::Section* ProfileFile::FindSection(std::string_view section) {
   return nullptr;
 }
 
-std::string ProfileFile::ReadString(std::string_view section, std::string_view key, std::string_view def) const {
+std::string ProfileFile::ReadString(std::string_view section, std::string_view key,
+                                    std::string_view def) const {
   const std::string* value = Find(section, key);
   if (value == nullptr) return std::string(def);
   std::string_view text = TrimSpaces(*value);

@@ -32,9 +32,16 @@ class ProfileFile {
 
  private:
   // A line that is not "key=value" (a comment, a blank line) is kept as it stands in `key`.
-  struct Entry { std::string key, value; bool verbatim = false; };
+  struct Entry {
+    std::string key, value;
+    bool verbatim = false;
+  };
   // Lines before the first section header form a section without a header.
-  struct Section { std::string name; std::vector<Entry> entries; bool headed = true; };
+  struct Section {
+    std::string name;
+    std::vector<Entry> entries;
+    bool headed = true;
+  };
   const std::string* Find(std::string_view section, std::string_view key) const;
   Section* FindSection(std::string_view section);
   void Load();

@@ -37,8 +37,8 @@ MatchCommand ParseCommand(std::string_view command) {
   if (command.empty() || command[0] != 'm') Fail("not a match command (m/pattern/)");
   if (command.size() < 2) Fail("missing delimiter after m");
   const char delimiter = command[1];
-  if (std::isalnum(static_cast<unsigned char>(delimiter)) || std::isspace(static_cast<unsigned char>(delimiter)) ||
-      delimiter == '\\')
+  if (std::isalnum(static_cast<unsigned char>(delimiter)) ||
+      std::isspace(static_cast<unsigned char>(delimiter)) || delimiter == '\\')
     Fail("invalid delimiter after m");
   MatchCommand parsed;
   std::size_t i = 2;
@@ -49,12 +49,22 @@ MatchCommand ParseCommand(std::string_view command) {
   if (i >= command.size()) Fail(std::string("missing closing delimiter ") + delimiter);
   for (++i; i < command.size(); ++i) {
     switch (command[i]) {
-      case 'i': parsed.options |= PCRE2_CASELESS; break;
-      case 'm': parsed.options |= PCRE2_MULTILINE; break;
-      case 's': parsed.options |= PCRE2_DOTALL; break;
-      case 'x': parsed.options |= PCRE2_EXTENDED; break;
-      case 'g': break;  // a single match is all the callers ask for
-      default: Fail(std::string("unknown flag ") + command[i]);
+      case 'i':
+        parsed.options |= PCRE2_CASELESS;
+        break;
+      case 'm':
+        parsed.options |= PCRE2_MULTILINE;
+        break;
+      case 's':
+        parsed.options |= PCRE2_DOTALL;
+        break;
+      case 'x':
+        parsed.options |= PCRE2_EXTENDED;
+        break;
+      case 'g':
+        break;  // a single match is all the callers ask for
+      default:
+        Fail(std::string("unknown flag ") + command[i]);
     }
   }
   return parsed;

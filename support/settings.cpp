@@ -46,10 +46,19 @@ StoredSettings ReadSettings(const std::string& path, const StoredSettings& defau
 
 void WriteSettings(const std::string& path, const StoredSettings& settings) {
   ProfileFile file(path);
-  static constexpr const char* kKeys[] = {"Top",        "Left",           "Width",       "Height",
-                                          "EditURL",    "EditLongTimeFormat", "EditFileHeadName",
-                                          "EditGmtGap", "EditRetryLimit", "RadioGroup1", "RadioGroup2",
-                                          "RadioGroup3", "CheckBox1"};
+  static constexpr const char* kKeys[] = {"Top",
+                                          "Left",
+                                          "Width",
+                                          "Height",
+                                          "EditURL",
+                                          "EditLongTimeFormat",
+                                          "EditFileHeadName",
+                                          "EditGmtGap",
+                                          "EditRetryLimit",
+                                          "RadioGroup1",
+                                          "RadioGroup2",
+                                          "RadioGroup3",
+                                          "CheckBox1"};
   // Re-adding the keys puts them in the fixed order even when the file was edited by hand.
   for (const char* key : kKeys) file.DeleteKey(kSection, key);
   const WindowGeometry& g = settings.Geometry;

@@ -4,7 +4,8 @@
 
 namespace arl {
 
-inline constexpr char kDefaultIndexUrl[] = "http://www.rateloom.com/free_forex_quotes/forex_history_arhiv.html";
+inline constexpr char kDefaultIndexUrl[] =
+    "http://www.rateloom.com/free_forex_quotes/forex_history_arhiv.html";
 inline constexpr char kSettingsFileName[] = "autorateloom.ini";
 inline constexpr char kLogFileName[] = "autorateloom.log";
 
@@ -16,9 +17,9 @@ struct OptionValues {
   std::string EditFileHeadName = "1min_";
   std::string EditGmtGap = "-6";
   std::string EditRetryLimit = "5";
-  int RadioGroup1 = 1;  // 0 keeps the ticker column, 1 drops it
-  int RadioGroup2 = 0;  // 0: "/" between date parts, otherwise "-"
-  int RadioGroup3 = 1;  // 1: year files go to <ticker>/1min/, otherwise <ticker>/
+  int RadioGroup1 = 1;     // 0 keeps the ticker column, 1 drops it
+  int RadioGroup2 = 0;     // 0: "/" between date parts, otherwise "-"
+  int RadioGroup3 = 1;     // 1: year files go to <ticker>/1min/, otherwise <ticker>/
   bool CheckBox1 = false;  // build the all-years merge files after the run
 };
 

@@ -113,9 +113,7 @@ bool TextReader::Eof() {
   return !Fill();
 }
 
-std::int64_t TextReader::Position() const {
-  return file_pos_ - static_cast<std::int64_t>(end_ - pos_);
-}
+std::int64_t TextReader::Position() const { return file_pos_ - static_cast<std::int64_t>(end_ - pos_); }
 
 std::int64_t TextReader::Seek(std::int64_t offset) {
   // A move that cannot succeed leaves the reader where it was, buffer included.

@@ -4,6 +4,8 @@
 //   fake_site grow DIR [--days N]
 //   fake_site serve DIR [--port-file FILE]     prints the index address, runs until SIGTERM/SIGINT
 //   fake_site tickers DIR                       the site's tickers, one a line with CR LF (a currency list)
+#include "tools/lib/fake_site.h"
+
 #include <signal.h>
 
 #include <cstdio>
@@ -14,7 +16,6 @@
 #include <utility>
 #include <vector>
 
-#include "tools/lib/fake_site.h"
 #include "tools/lib/site_server.h"
 
 namespace {
@@ -43,13 +44,20 @@ int Generate(const std::string& dir, const std::vector<std::string>& args) {
   for (std::size_t i = 0; i + 1 < args.size(); i += 2) {
     const std::string& key = args[i];
     const std::string& value = args[i + 1];
-    if (key == "--seed") o.seed = std::stoull(value);
-    else if (key == "--years") std::tie(o.firstYear, o.lastYear) = Range(value);
-    else if (key == "--days") o.daysPerYear = std::stoi(value);
-    else if (key == "--newest-days") o.newestDays = std::stoi(value);
-    else if (key == "--tickers") o.tickers = std::stoi(value);
-    else if (key == "--minutes") std::tie(o.firstMinute, o.lastMinute) = Range(value);
-    else return Usage();
+    if (key == "--seed")
+      o.seed = std::stoull(value);
+    else if (key == "--years")
+      std::tie(o.firstYear, o.lastYear) = Range(value);
+    else if (key == "--days")
+      o.daysPerYear = std::stoi(value);
+    else if (key == "--newest-days")
+      o.newestDays = std::stoi(value);
+    else if (key == "--tickers")
+      o.tickers = std::stoi(value);
+    else if (key == "--minutes")
+      std::tie(o.firstMinute, o.lastMinute) = Range(value);
+    else
+      return Usage();
   }
   if (args.size() % 2 != 0) return Usage();
   FakeSite site = FakeSite::Generate(dir, o);
@@ -60,8 +68,10 @@ int Generate(const std::string& dir, const std::vector<std::string>& args) {
 
 int Grow(const std::string& dir, const std::vector<std::string>& args) {
   int days = 1;
-  if (args.size() == 2 && args[0] == "--days") days = std::stoi(args[1]);
-  else if (!args.empty()) return Usage();
+  if (args.size() == 2 && args[0] == "--days")
+    days = std::stoi(args[1]);
+  else if (!args.empty())
+    return Usage();
   FakeSite site = FakeSite::Open(dir);
   for (const auto& d : site.Grow(days)) std::cout << "published " << arl::tools::ArchiveName(d) << "\n";
   return 0;
@@ -76,8 +86,10 @@ int Tickers(const std::string& dir, const std::vector<std::string>& args) {
 
 int Serve(const std::string& dir, const std::vector<std::string>& args) {
   std::string portFile;
-  if (args.size() == 2 && args[0] == "--port-file") portFile = args[1];
-  else if (!args.empty()) return Usage();
+  if (args.size() == 2 && args[0] == "--port-file")
+    portFile = args[1];
+  else if (!args.empty())
+    return Usage();
 
   // Block the stop signals before the server's threads start, so they inherit the mask and only
   // sigwait below receives them.

@@ -12,7 +12,8 @@ namespace {
 using test::DayLink;
 
 std::string RetryBox(int limit) {
-  return "DLと解凍のリトライが指定回数(" + std::to_string(limit) + "回)に達したので停止します\r\n"
+  return "DLと解凍のリトライが指定回数(" + std::to_string(limit) +
+         "回)に達したので停止します\r\n"
          "恐らく「ネットへの接続が切断されている」か「Rateloomが重い or 落ちてる」だと思われます\r\n"
          "ひょっとすると解凍やリネームでのエラーかも知れませんが、そうなると原因不明です\r\n"
          "ともかく、時間を置いてから再度「実行」ボタンを押してください。\r\n"
@@ -45,7 +46,8 @@ TEST_F(ArchiveDownloadTest, StopsWithTheBoxWhenFailuresInARowReachTheLimit) {
 }
 
 TEST_F(ArchiveDownloadTest, LimitOfZeroOrLessStopsAfterTheFirstAttemptEvenASuccess) {
-  const std::string first = Serve("030111.zip", "2011", "a\r\n"), second = Serve("040111.zip", "2011", "b\r\n");
+  const std::string first = Serve("030111.zip", "2011", "a\r\n"),
+                    second = Serve("040111.zip", "2011", "b\r\n");
   DownloadMissingArchives(s, {first, second}, 0);
   DownloadMissingArchives(s, {second, first}, -3);
   EXPECT_EQ(fs.downloader.attempts, (std::vector<std::string>{first, second}));
@@ -97,7 +99,7 @@ TEST_F(ArchiveDownloadTest, AFailedExtractionKeepsTheOldDayFile) {
 
 TEST_F(ArchiveDownloadTest, ALinkWithoutArchiveNameOrYearSegmentRaises) {
   for (const std::string& link : {std::string(test::kHost) + "/free_forex_quotes/2011/x.zip",
-                                 std::string(test::kHost) + "/free_forex_quotes/030111.zip"}) {
+                                  std::string(test::kHost) + "/free_forex_quotes/030111.zip"}) {
     EXPECT_THROW(DownloadMissingArchives(s, {link}, 5), EBRegExpError) << link;
   }
   EXPECT_TRUE(fs.downloader.attempts.empty());
@@ -105,7 +107,9 @@ TEST_F(ArchiveDownloadTest, ALinkWithoutArchiveNameOrYearSegmentRaises) {
 
 TEST_F(ArchiveDownloadTest, ACancelDuringADownloadFinishesThatArchiveOnly) {
   const std::string a = Serve("030111.zip", "2011", "a\r\n"), b = Serve("040111.zip", "2011", "b\r\n");
-  fs.host.onPump = [this](int) { if (!fs.downloader.attempts.empty()) fs.host.goOn = false; };
+  fs.host.onPump = [this](int) {
+    if (!fs.downloader.attempts.empty()) fs.host.goOn = false;
+  };
   DownloadMissingArchives(s, {a, b}, 5);
   EXPECT_EQ(fs.downloader.attempts, std::vector<std::string>{a});
   EXPECT_TRUE(FileExists(Archive("2011/110103.txt")));

@@ -1,10 +1,11 @@
 // The curl-based browser: link resolution as a browser does it, redirects, local files, failures.
+#include "acquire/curl_browser.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <thread>
 
-#include "acquire/curl_browser.h"
 #include "acquire/html_links.h"
 #include "tests/common/temp_dir.h"
 #include "tools/lib/site_server.h"
@@ -44,11 +45,11 @@ TEST(HtmlLinks, ResolvesEveryFormOfReferenceAgainstThePageOrItsBase) {
       "<a href=\"mailto:me@example.org\"></a><a></a><div><p><a href=\"deep/nested.zip\"></a></p></div>",
       page);
   const std::string dir = "http://127.0.0.1:8080/free_forex_quotes/";
-  EXPECT_EQ(targets, (std::vector<std::string>{
-                         dir + "2011/01/030111.zip", "http://127.0.0.1:8080/x/y.zip",
-                         "http://127.0.0.1:8080/up.htm", dir + "spaced.zip", dir + "forex_history_arhiv.html?q=1",
-                         page, page + "#top", "http://other.example/z.zip", "https://site.example/a.zip",
-                         "mailto:me@example.org", "", dir + "deep/nested.zip"}));
+  EXPECT_EQ(targets, (std::vector<std::string>{dir + "2011/01/030111.zip", "http://127.0.0.1:8080/x/y.zip",
+                                               "http://127.0.0.1:8080/up.htm", dir + "spaced.zip",
+                                               dir + "forex_history_arhiv.html?q=1", page, page + "#top",
+                                               "http://other.example/z.zip", "https://site.example/a.zip",
+                                               "mailto:me@example.org", "", dir + "deep/nested.zip"}));
 
   // The first <base href> counts wherever it stands, itself relative to the page.
   auto based = ExtractLinkTargets(
@@ -78,7 +79,8 @@ TEST(CurlBrowser, RedirectedPagesResolveAgainstTheFinalAddressAndFilePagesWork) 
   EXPECT_EQ(loadedAddress, server.Url("/free_forex_quotes/page.html"));
 
   ASSERT_TRUE(Load(b, "file://" + site.path() + "free_forex_quotes/page.html"));
-  EXPECT_EQ(Anchors(b), (std::vector<std::string>{"file://" + site.path() + "free_forex_quotes/2011/01/030111.zip"}));
+  EXPECT_EQ(Anchors(b),
+            (std::vector<std::string>{"file://" + site.path() + "free_forex_quotes/2011/01/030111.zip"}));
 
   // about:blank is empty and never busy; it also drops the previous page's links.
   b.Navigate("about:blank");

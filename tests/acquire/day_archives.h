@@ -13,7 +13,8 @@ namespace arl::test {
 inline constexpr char kHost[] = "http://quotes.test:8080";
 
 // The bytes of a zip holding one file `entryName` with `content`.
-inline std::string ZipBytes(const std::string& workDir, const std::string& entryName, const std::string& content) {
+inline std::string ZipBytes(const std::string& workDir, const std::string& entryName,
+                            const std::string& content) {
   std::filesystem::remove_all(workDir);
   WriteFile(workDir + entryName, content);
   const std::string command = "cd '" + workDir + "' && zip -q -X out.zip '" + entryName + "'";

@@ -21,7 +21,8 @@ using tools::SiteServer;
 
 std::vector<std::string> Names(const std::string& dir) {
   std::vector<std::string> names;
-  for (const auto& e : std::filesystem::directory_iterator(dir)) names.push_back(e.path().filename().string());
+  for (const auto& e : std::filesystem::directory_iterator(dir))
+    names.push_back(e.path().filename().string());
   std::sort(names.begin(), names.end());
   return names;
 }
@@ -77,7 +78,7 @@ TEST_F(DownloadFixture, ErrorStatusesAndCutBodiesFailAndKeepTheOldTarget) {
   server.SetFault(zipPath, Fault::Of(FaultKind::ServerError, 1));
   EXPECT_FALSE(Get(zipPath));
   EXPECT_EQ(downloader->LastError(), "HTTP 500");
-  EXPECT_TRUE(Names(out.path()).empty());  // no target and no temporary file
+  EXPECT_TRUE(Names(out.path()).empty());                      // no target and no temporary file
   EXPECT_FALSE(Get("/free_forex_quotes/2011/01/040111.zip"));  // 404
   EXPECT_TRUE(Names(out.path()).empty());
 
@@ -115,7 +116,8 @@ TEST_F(DownloadFixture, OnlyHttpAndHttpsAreFetchedEvenThroughRedirects) {
 
   std::string local = "file://" + site.path() + "free_forex_quotes/2011/01/030111.zip";
   EXPECT_FALSE(downloader->Download(local, target, pump));
-  EXPECT_FALSE(downloader->Download("ftp://127.0.0.1:" + std::to_string(server.Port()) + "/x.zip", target, pump));
+  EXPECT_FALSE(
+      downloader->Download("ftp://127.0.0.1:" + std::to_string(server.Port()) + "/x.zip", target, pump));
   Fault toFile = Fault::Of(FaultKind::Redirect);
   toFile.location = local;
   server.SetFault("/to-file.zip", toFile);

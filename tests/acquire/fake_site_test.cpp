@@ -1,5 +1,7 @@
 // The generated archive site and its server: the tree the run expects, growth into a new year, and
 // the server's faults, counters and prompt stop.
+#include "tools/lib/fake_site.h"
+
 #include <archive.h>
 #include <archive_entry.h>
 #include <arpa/inet.h>
@@ -16,7 +18,6 @@
 #include "acquire/html_links.h"
 #include "support/errors.h"
 #include "tests/common/temp_dir.h"
-#include "tools/lib/fake_site.h"
 #include "tools/lib/site_server.h"
 
 namespace arl {
@@ -98,9 +99,10 @@ TEST(FakeSite, GeneratesTheIndexYearPagesAndDayArchivesTheRunExpects) {
   EXPECT_EQ(Containing(index, "free_forex_quotes", ".zip"), ArchiveUrls(site.PublishedDays(2011)));
   EXPECT_EQ(site.PublishedDays(2011).size(), 2u);
   // One page per older year, newest first, plus the FAQ page that carries no year.
-  EXPECT_EQ(Containing(index, "forex_history_arhiv_", ".htm"),
-            (std::vector<std::string>{kHost + FakeSite::YearPagePath(2010), kHost + FakeSite::YearPagePath(2009),
-                                      kHost + "/free_forex_quotes/forex_history_arhiv_faq.htm"}));
+  EXPECT_EQ(
+      Containing(index, "forex_history_arhiv_", ".htm"),
+      (std::vector<std::string>{kHost + FakeSite::YearPagePath(2010), kHost + FakeSite::YearPagePath(2009),
+                                kHost + "/free_forex_quotes/forex_history_arhiv_faq.htm"}));
   EXPECT_EQ(Containing(LinksOf(site, FakeSite::YearPagePath(2009)), "zip", "/2009/"),
             ArchiveUrls(site.PublishedDays(2009)));
   EXPECT_EQ(site.PublishedDays(2009).size(), 4u);
@@ -199,8 +201,9 @@ TEST(SiteServer, FaultsRunOutCountsArePerPathAndNothingOutsideTheRootIsServed) {
 
   EXPECT_EQ(RawStatus(server.Port(), "GET /../secret.txt HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n"),
             "HTTP/1.1 404 Not Found");
-  EXPECT_EQ(RawStatus(server.Port(), "GET /%2e%2e/secret.txt HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n"),
-            "HTTP/1.1 404 Not Found");
+  EXPECT_EQ(
+      RawStatus(server.Port(), "GET /%2e%2e/secret.txt HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n"),
+      "HTTP/1.1 404 Not Found");
   EXPECT_EQ(RawStatus(server.Port(), "GET /a.zip HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n"),
             "HTTP/1.1 200 OK");
   EXPECT_EQ(server.Requests("/a.zip"), 5);

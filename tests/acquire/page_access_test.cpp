@@ -1,12 +1,13 @@
 // Page access over the real browser: WaitForBrowser and CollectPageLinks against pages served by the
 // in-process site server.
+#include "acquire/page_access.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <thread>
 
 #include "acquire/curl_browser.h"
-#include "acquire/page_access.h"
 #include "tests/common/fake_host.h"
 #include "tools/lib/site_server.h"
 
@@ -40,7 +41,9 @@ struct PageFixture : ::testing::Test {
     s.sleep = [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms / 20)); };
     server.Start();
   }
-  void Page(const std::string& path, const std::string& body) { test::WriteFile(site / path.substr(1), body); }
+  void Page(const std::string& path, const std::string& body) {
+    test::WriteFile(site / path.substr(1), body);
+  }
   void Open(const std::string& path) {
     browser.Navigate(server.Url(path));
     WaitForBrowser(s);

@@ -26,7 +26,8 @@ class DiscoverYearsTest : public ::testing::Test {
   // Yearly links in the given order, then the day links of the newest year, which is kept complete on
   // disk so that its visit fetches nothing.
   void IndexPage(const std::vector<std::string>& yearly, const std::string& newest) {
-    for (const auto& y : yearly) fs.browser.pages[kIndex].push_back(y.empty() ? YearPage("old") : YearPage(y));
+    for (const auto& y : yearly)
+      fs.browser.pages[kIndex].push_back(y.empty() ? YearPage("old") : YearPage(y));
     fs.browser.pages[kIndex].push_back(test::DayLink("030112.zip", newest));
     test::WriteFile(Dir(newest) + "/120103.txt", "");
     Mark(newest);
@@ -95,14 +96,17 @@ TEST_F(DiscoverYearsTest, AnIndexWithoutTheExpectedLinksEndsTheRunBeforeAnyYear)
 
 TEST_F(DiscoverYearsTest, ACancelStopsBeforeTheNextYear) {
   IndexPage({"2011", "2010"}, "2012");
-  fs.host.onPump = [this](int) { if (fs.browser.navigations.size() >= 2) fs.host.goOn = false; };
+  fs.host.onPump = [this](int) {
+    if (fs.browser.navigations.size() >= 2) fs.host.goOn = false;
+  };
   DiscoverYears(s);
   EXPECT_EQ(Visited(), std::vector<std::string>{YearPage("2011")});
   EXPECT_FALSE(DirectoryExists(Dir("2010")));
 }
 
 TEST(AddressPathTest, KeepsOnlyWhatFollowsTheHostAndPort) {
-  EXPECT_EQ(AddressPath("http://quotes.test:41234/free_forex_quotes/2012/030112.zip"), "/free_forex_quotes/2012/030112.zip");
+  EXPECT_EQ(AddressPath("http://quotes.test:41234/free_forex_quotes/2012/030112.zip"),
+            "/free_forex_quotes/2012/030112.zip");
   EXPECT_EQ(AddressPath("https://user:2019@[::1]:8080/a/2010/?q=1#x"), "/a/2010/?q=1#x");
   EXPECT_EQ(AddressPath("http://host:8080"), "");
   EXPECT_EQ(AddressPath("//host:2011/b/2012/"), "/b/2012/");

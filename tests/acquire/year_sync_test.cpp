@@ -53,9 +53,10 @@ TEST_F(SyncYearTest, LatestYearIsAppendedAndOnlyRevisitedWhenSomethingIsNew) {
   fs.host.logged.clear();
   EXPECT_TRUE(SyncYear(s, kPage, "2011"));
   EXPECT_EQ(Visits(), 1u);
-  EXPECT_EQ(fs.host.logged, (std::vector<std::string>{"2011年のzipファイルをチェックします (" + kPage + "にアクセス)",
-                                                      "2011年のzipファイルは", "全てダウンロードされているのを確認しました",
-                                                      "DLしていないZipファイルはありません"}));
+  EXPECT_EQ(fs.host.logged,
+            (std::vector<std::string>{"2011年のzipファイルをチェックします (" + kPage + "にアクセス)",
+                                      "2011年のzipファイルは", "全てダウンロードされているのを確認しました",
+                                      "DLしていないZipファイルはありません"}));
   EXPECT_EQ(test::ReadFile(YearFile("EURUSD")), before);
 
   test::PublishDay(fs, kPage, kJan4);
@@ -153,7 +154,8 @@ TEST_F(SyncYearTest, ACancelledRebuildGivesTheOldYearFilesBack) {
     if (!done) {
       EXPECT_EQ(test::ReadFile(YearFile("EURUSD")), before) << "cancelled at pump " << cancelAt;
     }
-    EXPECT_FALSE(FileExists(YearFile("EURUSD") + YearOutputsAside::kSuffix)) << "cancelled at pump " << cancelAt;
+    EXPECT_FALSE(FileExists(YearFile("EURUSD") + YearOutputsAside::kSuffix))
+        << "cancelled at pump " << cancelAt;
     if (fs.host.goOn) break;
   }
 }
@@ -166,8 +168,8 @@ TEST_F(SyncYearTest, ARetryLimitThatIsNoNumberEndsTheRun) {
 
 TEST_F(SyncYearTest, DeleteYearOutputsFollowsTheFolderOption) {
   const std::string data = s.paths.DataDir;
-  for (const char* f : {"EURUSD/1min_2005.txt", "EURUSD/1min/1min_2005.txt", "GONE/1min_2005.txt",
-                        "EURUSD/1min_2006.txt"})
+  for (const char* f :
+       {"EURUSD/1min_2005.txt", "EURUSD/1min/1min_2005.txt", "GONE/1min_2005.txt", "EURUSD/1min_2006.txt"})
     test::WriteFile(data + f, "x\r\n");
   test::WriteFile(data + "1min_2005.txt", "a plain file, no currency\r\n");
   fs.host.options.RadioGroup3 = 0;

@@ -2,7 +2,6 @@
 // A window under test: a fresh home, a scripted browser, message boxes answered by the test, and
 // lookups of the controls by their names.
 #include <QtTest/QtTest>
-
 #include <functional>
 #include <memory>
 #include <vector>

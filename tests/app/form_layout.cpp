@@ -32,10 +32,29 @@ class FormLayoutTest : public QObject {
     const QRect window = f.rect();
     const double scale = f.width() / 928.0;  // the size as created is 928 wide at 96 dpi
 
-    for (const char* name : {"StatusBar1", "Panel1", "Panel2", "Panel3", "Memo1", "Splitter1", "WebBrowser1",
-                             "RadioGroup1", "RadioGroup2", "RadioGroup3", "Label1", "Label3", "Label4", "Label5",
-                             "Label7", "Label8", "EditURL", "EditRetryLimit", "EditLongTimeFormat", "EditGmtGap",
-                             "EditFileHeadName", "Button1", "CheckBox1"}) {
+    for (const char* name : {"StatusBar1",
+                             "Panel1",
+                             "Panel2",
+                             "Panel3",
+                             "Memo1",
+                             "Splitter1",
+                             "WebBrowser1",
+                             "RadioGroup1",
+                             "RadioGroup2",
+                             "RadioGroup3",
+                             "Label1",
+                             "Label3",
+                             "Label4",
+                             "Label5",
+                             "Label7",
+                             "Label8",
+                             "EditURL",
+                             "EditRetryLimit",
+                             "EditLongTimeFormat",
+                             "EditGmtGap",
+                             "EditFileHeadName",
+                             "Button1",
+                             "CheckBox1"}) {
       QWidget* w = h.Get(name);
       QVERIFY2(w->isVisible(), name);
       QVERIFY2(!w->size().isEmpty(), name);

@@ -16,9 +16,9 @@ using namespace arl::test;
 
 namespace {
 
-const char* const kOptionControls[] = {"Memo1",      "Memo2",       "EditURL",     "EditLongTimeFormat",
-                                       "EditFileHeadName", "EditGmtGap", "EditRetryLimit", "RadioGroup1",
-                                       "RadioGroup2", "RadioGroup3", "CheckBox1"};
+const char* const kOptionControls[] = {
+    "Memo1",          "Memo2",       "EditURL",     "EditLongTimeFormat", "EditFileHeadName", "EditGmtGap",
+    "EditRetryLimit", "RadioGroup1", "RadioGroup2", "RadioGroup3",        "CheckBox1"};
 
 constexpr char kIndex[] = "http://fx.test/free_forex_quotes/forex_history_arhiv.html";
 
@@ -134,7 +134,8 @@ class FormRunTest : public QObject {
     QCOMPARE(h.boxes[0].caption, std::string("確認"));
     QCOMPARE(h.boxes[1].kind, BoxRequest::Kind::Error);
     QCOMPARE(h.Log(), std::string("キャンセルします...\r\nキャンセルしました\r\n処理完了\r\n"));
-    QCOMPARE(LastLines(h, 3), (std::vector<std::string>{"キャンセルします...", "キャンセルしました", "処理完了"}));
+    QCOMPARE(LastLines(h, 3),
+             (std::vector<std::string>{"キャンセルします...", "キャンセルしました", "処理完了"}));
     QVERIFY(h.Get<QPushButton>("CancelButton")->isEnabled());
     QVERIFY(h.Get<QPushButton>("CancelButton")->isHidden());
   }

@@ -40,7 +40,8 @@ class FormStartupTest : public QObject {
     QCOMPARE(Items(h.Get<RadioGroup>("RadioGroup1")),
              QStringLiteral("消さない ※例 EURUSD, 2005/01/03, 00:01, 1.3559 ...|"
                             "消す\u3000\u3000  ※例 2005/01/03, 00:01, 1.3559 ... "));
-    QCOMPARE(h.Get<RadioGroup>("RadioGroup2")->title(), QStringLiteral("Date(年月日)の区切り文字をどうするか"));
+    QCOMPARE(h.Get<RadioGroup>("RadioGroup2")->title(),
+             QStringLiteral("Date(年月日)の区切り文字をどうするか"));
     QCOMPARE(Items(h.Get<RadioGroup>("RadioGroup2")), QStringLiteral("2001/01/01|2001-01-01 ※MySQL用"));
     QCOMPARE(h.Get<RadioGroup>("RadioGroup3")->title(), QStringLiteral("変換後の1minファイルの保存場所"));
     QCOMPARE(Items(h.Get<RadioGroup>("RadioGroup3")),
@@ -54,9 +55,9 @@ class FormStartupTest : public QObject {
     QCOMPARE(h.Get<QPushButton>("Button1")->text(), QStringLiteral("実行"));
     QCOMPARE(h.Get<QPushButton>("CancelButton")->text(), QStringLiteral("中止"));
     QCOMPARE(h.Get<QCheckBox>("CheckBox1")->text(), QStringLiteral("2001年～現在までのマージファイルを作る"));
-    for (const char* name : {"StatusBar1", "Panel1", "Panel2", "Panel3", "Memo1", "Splitter1", "Memo2",
-                             "WebBrowser1", "EditURL", "EditRetryLimit", "EditLongTimeFormat", "EditGmtGap",
-                             "EditFileHeadName"})
+    for (const char* name :
+         {"StatusBar1", "Panel1", "Panel2", "Panel3", "Memo1", "Splitter1", "Memo2", "WebBrowser1", "EditURL",
+          "EditRetryLimit", "EditLongTimeFormat", "EditGmtGap", "EditFileHeadName"})
       h.Get(name);
 
     // The options of a first start.
@@ -112,10 +113,11 @@ class FormStartupTest : public QObject {
 
   void storedSettingsAreApplied() {
     FormHarness h;
-    WriteFile(h.home / "autorateloom.ini",
-              "[Form]\r\nTop=12\r\nLeft=34\r\nWidth=1000\r\nHeight=720\r\nEditURL= \"http://a.test/x.html\" \r\n"
-              "EditLongTimeFormat=hh:nn\r\nEditFileHeadName=m1_\r\nEditGmtGap=+2\r\nEditRetryLimit=0x10\r\n"
-              "RadioGroup1=abc\r\nRadioGroup2=-5\r\nRadioGroup3=7\r\nCheckBox1=2\r\n");
+    WriteFile(
+        h.home / "autorateloom.ini",
+        "[Form]\r\nTop=12\r\nLeft=34\r\nWidth=1000\r\nHeight=720\r\nEditURL= \"http://a.test/x.html\" \r\n"
+        "EditLongTimeFormat=hh:nn\r\nEditFileHeadName=m1_\r\nEditGmtGap=+2\r\nEditRetryLimit=0x10\r\n"
+        "RadioGroup1=abc\r\nRadioGroup2=-5\r\nRadioGroup3=7\r\nCheckBox1=2\r\n");
     WriteFile(h.home / "autorateloom.log", "earlier\r\n");
     TForm1& f = h.Make();
     QCOMPARE(f.pos(), QPoint(34, 12));
@@ -126,10 +128,10 @@ class FormStartupTest : public QObject {
     QCOMPARE(o.EditFileHeadName, std::string("m1_"));
     QCOMPARE(o.EditGmtGap, std::string("+2"));
     QCOMPARE(o.EditRetryLimit, std::string("0x10"));  // edits keep their text as stored
-    QCOMPARE(o.RadioGroup1, 1);   // abc: the default
-    QCOMPARE(o.RadioGroup2, -1);  // -5: no item selected
-    QCOMPARE(o.RadioGroup3, 1);   // 7: the last item
-    QVERIFY(o.CheckBox1);         // 2: ticked
+    QCOMPARE(o.RadioGroup1, 1);                       // abc: the default
+    QCOMPARE(o.RadioGroup2, -1);                      // -5: no item selected
+    QCOMPARE(o.RadioGroup3, 1);                       // 7: the last item
+    QVERIFY(o.CheckBox1);                             // 2: ticked
     auto* dateGroup = h.Get<RadioGroup>("RadioGroup2");
     QVERIFY(!dateGroup->Item(0)->isChecked() && !dateGroup->Item(1)->isChecked());
     QCOMPARE(h.Log(), std::string("earlier\r\n"));
@@ -213,7 +215,8 @@ class FormStartupTest : public QObject {
     WriteFile(home / "autorateloom.ini", "[Form]\r\nEditURL=http://127.0.0.1:1/\r\n");
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char* v : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) env.remove(QString::fromLatin1(v));
+    for (const char* v : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+      env.remove(QString::fromLatin1(v));
     p.setProcessEnvironment(env);
     p.start(QString::fromStdString(BinDir() + "autorateloom"),
             {QStringLiteral("auto"), QStringLiteral("--home"), QString::fromStdString(home.path())});

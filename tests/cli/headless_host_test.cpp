@@ -1,11 +1,12 @@
 // The headless host: stop requests taken as a confirmed cancel at the next pump, boxes answered
 // with OK on stderr, the log on stdout, the status line only on a terminal, and the settings file
 // written back with the geometry it had.
+#include "cli/headless_host.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
 
-#include "cli/headless_host.h"
 #include "support/profile.h"
 #include "tests/common/fake_host.h"
 
@@ -131,7 +132,8 @@ TEST(HeadlessSettings, FirstSaveWritesOnlyTheOptionsSoTheWindowCentresItself) {
 TEST(HeadlessSettings, GeometryIsWrittenBackAsRead) {
   TempDir home;
   const std::string ini = home / "autorateloom.ini";
-  WriteFile(ini, "[Form]\r\nTop=11\r\nLeft=22\r\nWidth=1000\r\nHeight=700\r\nCheckBox1=2\r\n[Other]\r\nk=v\r\n");
+  WriteFile(ini,
+            "[Form]\r\nTop=11\r\nLeft=22\r\nWidth=1000\r\nHeight=700\r\nCheckBox1=2\r\n[Other]\r\nk=v\r\n");
   HeadlessSettings s(ini);
   EXPECT_TRUE(s.Options().CheckBox1);
   s.Save();

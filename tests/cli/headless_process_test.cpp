@@ -1,7 +1,7 @@
 // autorateloom-cli as a process: exit statuses, its home directory, and a stop signal during a page
 // load that never ends.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
@@ -167,7 +167,8 @@ class SilentServer {
 TEST(HeadlessProcess, StopSignalCancelsAStuckPageLoad) {
   TempDir home, scratch;
   SilentServer server;
-  WriteUrl(home, "http://127.0.0.1:" + std::to_string(server.port()) + "/free_forex_quotes/forex_history_arhiv.html");
+  WriteUrl(home, "http://127.0.0.1:" + std::to_string(server.port()) +
+                     "/free_forex_quotes/forex_history_arhiv.html");
   Outcome o = RunCli(scratch, {"--home", home.path()}, [&](pid_t pid) {
     ASSERT_TRUE(server.WaitForClient(10000)) << "the index page was never asked for";
     std::this_thread::sleep_for(std::chrono::milliseconds(300));  // well inside the wait

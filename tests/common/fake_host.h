@@ -3,8 +3,8 @@
 // box are recorded, box answers are scripted, and hooks let a test act at a given pump (for example
 // clear the go-on flag after the n-th pump to cancel at a chosen point).
 #include <deque>
-#include <map>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -30,7 +30,10 @@ class FakeHost : public Host {
   Pane& Memo1() override { return memo1; }
   Pane& Memo2() override { return memo2; }
   void OnLogged(std::string_view line) override { logged.emplace_back(line); }
-  void SetStatus(std::string_view text) override { status = text; statuses.emplace_back(text); }
+  void SetStatus(std::string_view text) override {
+    status = text;
+    statuses.emplace_back(text);
+  }
   void Pump() override {
     ++pumps;
     if (onPump) onPump(pumps);
@@ -51,14 +54,22 @@ class FakeHost : public Host {
   }
   OptionValues Options() const override { return options; }
   void SaveSettings() override { ++saves; }
-  void EnterBusyUi() override { busy = true; SetStatus("処理中"); }
-  void LeaveBusyUi() override { busy = false; goOn = true; }
+  void EnterBusyUi() override {
+    busy = true;
+    SetStatus("処理中");
+  }
+  void LeaveBusyUi() override {
+    busy = false;
+    goOn = true;
+  }
   void RequestClose() override { closeRequested = true; }
 
   // Cancels (clears the go-on flag) at the n-th pump from now.
   void CancelAtPump(int n) {
     int target = pumps + n;
-    onPump = [this, target](int p) { if (p >= target) goOn = false; };
+    onPump = [this, target](int p) {
+      if (p >= target) goOn = false;
+    };
   }
 
   ListPane memo1, memo2;
@@ -90,7 +101,8 @@ class FakeBrowser : public PageBrowser {
 // missing or scripted to fail.
 class FakeDownloader : public Downloader {
  public:
-  bool Download(const std::string& url, const std::string& target, const std::function<void()>& pump) override {
+  bool Download(const std::string& url, const std::string& target,
+                const std::function<void()>& pump) override {
     attempts.push_back(url);
     if (pump) pump();
     auto f = failuresLeft.find(url);

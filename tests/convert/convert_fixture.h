@@ -26,7 +26,9 @@ class ConvertTest : public ::testing::Test {
     MakeDirs(YearDir(year));
     WriteFile(YearDir(year) + name, content);
   }
-  bool Update(LineList days, const std::string& year = "2005") { return UpdateCurrencyYearFiles(s(), days, YearDir(year), year); }
+  bool Update(LineList days, const std::string& year = "2005") {
+    return UpdateCurrencyYearFiles(s(), days, YearDir(year), year);
+  }
   bool UpdateAll(const std::string& year = "2005") {
     LineList days;
     ListFiles(YearDir(year), days);
@@ -34,12 +36,15 @@ class ConvertTest : public ::testing::Test {
   }
   std::string YearPath(const std::string& ticker, const std::string& year = "2005") {
     const auto& o = host().options;
-    return s().paths.DataDir + ticker + "/" + (o.RadioGroup3 == 1 ? "1min/" : "") + o.EditFileHeadName + year + ".txt";
+    return s().paths.DataDir + ticker + "/" + (o.RadioGroup3 == 1 ? "1min/" : "") + o.EditFileHeadName +
+           year + ".txt";
   }
   std::string Year(const std::string& ticker, const std::string& year = "2005") {
     return FileExists(YearPath(ticker, year)) ? ReadFile(YearPath(ticker, year)) : "<none>";
   }
-  void SetCurrencies(const std::string& listText) { WriteFile(s().paths.AppDir + "CurrencyList.txt", listText); }
+  void SetCurrencies(const std::string& listText) {
+    WriteFile(s().paths.AppDir + "CurrencyList.txt", listText);
+  }
   // The log lines written during the test (each message line separately).
   std::vector<std::string>& Logged() { return host().logged; }
 

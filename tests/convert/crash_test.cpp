@@ -93,7 +93,8 @@ TEST_F(CrashTest, KilledAppendOrRebuildIsRepairedByTheNextRun) {
   auto timed = [](const std::function<void()>& f) {
     const auto start = std::chrono::steady_clock::now();
     f();
-    return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start).count();
+    return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start)
+        .count();
   };
   const auto tookAppend = timed([this] { NextRun(); });
   const std::string expected = Outputs();
@@ -106,15 +107,22 @@ TEST_F(CrashTest, KilledAppendOrRebuildIsRepairedByTheNextRun) {
   int killed = 0;
   for (int round = 0; round < 36; ++round) {
     const bool rebuild = round % 2 == 1;
-    const auto delay = std::chrono::microseconds(rnd() % static_cast<unsigned>((rebuild ? tookRebuild : tookAppend) + 1));
-    SCOPED_TRACE(std::string(rebuild ? "rebuild" : "append") + " killed after " + std::to_string(delay.count()) + " us");
+    const auto delay =
+        std::chrono::microseconds(rnd() % static_cast<unsigned>((rebuild ? tookRebuild : tookAppend) + 1));
+    SCOPED_TRACE(std::string(rebuild ? "rebuild" : "append") + " killed after " +
+                 std::to_string(delay.count()) + " us");
     fsys::remove_all(s().paths.DataDir);
     fsys::copy(saved, s().paths.DataDir, fsys::copy_options::recursive);
     ArchiveWith(8);
     if (rebuild) {
       killed += KillDuring([this] { Rebuild(); }, delay);
     } else {
-      killed += KillDuring([this] { LineList scratch; CrossCheckCurrencies(s(), scratch); }, delay);
+      killed += KillDuring(
+          [this] {
+            LineList scratch;
+            CrossCheckCurrencies(s(), scratch);
+          },
+          delay);
     }
     ASSERT_EQ(Outputs(), expected);
   }

@@ -1,8 +1,7 @@
 // The cross-currency check: reading back the last lines, the day files it re-runs, its messages and
 // the year marker, and the year files it refuses so that the year is rebuilt instead.
-#include "tests/convert/convert_fixture.h"
-
 #include "support/datetime.h"
+#include "tests/convert/convert_fixture.h"
 
 namespace arl::test {
 namespace {
@@ -27,7 +26,8 @@ class CrossCheckTest : public ConvertTest {
   void FiveDays() {
     for (int d = 3; d <= 7; ++d) {
       const std::string date = "2005010" + std::to_string(d);
-      WriteDay("05010" + std::to_string(d) + ".txt", Minutes("EURUSD", date, 0, 2) + Minutes("USDJPY", date, 0, 2));
+      WriteDay("05010" + std::to_string(d) + ".txt",
+               Minutes("EURUSD", date, 0, 2) + Minutes("USDJPY", date, 0, 2));
     }
   }
   bool Check() {
@@ -102,12 +102,18 @@ TEST_F(CrossCheckTest, FilesThatCannotBeReadBackFailWithoutChangingAnything) {
   ASSERT_TRUE(UpdateAll());
   const std::string eur = Year("EURUSD");
 
-  struct Case { const char* what; std::string content; };
+  struct Case {
+    const char* what;
+    std::string content;
+  };
   const std::vector<Case> cases = {
       {"one line", "2005/01/06,18:02:00,1,2,3,4\r\n"},
       {"cut off", eur.substr(0, eur.size() - 5)},
-      {"other separator", "2005-01-06,18:00:00,1,2,3,4\r\n2005-01-06,18:01:00,1,2,3,4\r\n2005-01-06,18:02:00,1,2,3,4\r\n"},
-      {"ticker kept", "EURUSD,2005/01/06,18:00:00,1,2,3,4\r\nEURUSD,2005/01/06,18:01:00,1,2,3,4\r\nEURUSD,2005/01/06,18:02:00,1,2,3,4\r\n"},
+      {"other separator",
+       "2005-01-06,18:00:00,1,2,3,4\r\n2005-01-06,18:01:00,1,2,3,4\r\n2005-01-06,18:02:00,1,2,3,4\r\n"},
+      {"ticker kept",
+       "EURUSD,2005/01/06,18:00:00,1,2,3,4\r\nEURUSD,2005/01/06,18:01:00,1,2,3,4\r\nEURUSD,2005/01/"
+       "06,18:02:00,1,2,3,4\r\n"},
   };
   for (const auto& c : cases) {
     WriteFile(YearPath("EURUSD"), c.content);

@@ -10,10 +10,10 @@ namespace {
 TEST(GeneratorTest, CalendarAndNames) {
   EXPECT_EQ(DefaultTickers(1000).size(), 70u);
   EXPECT_EQ(DefaultTickers(2), (std::vector<std::string>{"EURUSD", "GBPUSD"}));
-  EXPECT_TRUE(IsTradingDay(2005, 1, 3));    // a Monday
-  EXPECT_FALSE(IsTradingDay(2005, 1, 8));   // a Saturday
-  EXPECT_FALSE(IsTradingDay(2007, 1, 1));   // New Year on a Monday
-  EXPECT_FALSE(IsTradingDay(2006, 12, 25)); // Christmas on a Monday
+  EXPECT_TRUE(IsTradingDay(2005, 1, 3));     // a Monday
+  EXPECT_FALSE(IsTradingDay(2005, 1, 8));    // a Saturday
+  EXPECT_FALSE(IsTradingDay(2007, 1, 1));    // New Year on a Monday
+  EXPECT_FALSE(IsTradingDay(2006, 12, 25));  // Christmas on a Monday
   EXPECT_EQ(TradingDays(2005).size(), 260u);
   EXPECT_EQ(TradingDays(2007).size(), 259u);
   EXPECT_EQ(ArchiveName({2005, 1, 3}), "030105.zip");

@@ -23,7 +23,8 @@ TEST_F(LineFormatTest, TickerKeptDashSeparatorShortTimeAndNoSubfolder) {
   s().formats.LongTimeFormat = "hh:nn";
   WriteDay("050103.txt", Q("EURUSD", "20050103", "000100"));
   ASSERT_TRUE(UpdateAll());
-  EXPECT_EQ(ReadFile(s().paths.DataDir + "EURUSD/h_2005.txt"), "EURUSD,2005-01-02,18:01,1.3559,1.3561,1.3557,1.3560\r\n");
+  EXPECT_EQ(ReadFile(s().paths.DataDir + "EURUSD/h_2005.txt"),
+            "EURUSD,2005-01-02,18:01,1.3559,1.3561,1.3557,1.3560\r\n");
 }
 
 TEST_F(LineFormatTest, ShiftRollsOverMidnightAndNewYearWithoutLeavingTheDayFilesYear) {
@@ -49,14 +50,15 @@ TEST_F(LineFormatTest, ShiftThatIsNotANumberRaisesBeforeAnythingIsWritten) {
 }
 
 TEST_F(LineFormatTest, MalformedLinesFailTheCallAndLeaveEveryFileAsItWas) {
-  WriteDay("050103.txt", Q("EURUSD", "20050103", "000100") + Q("USDJPY", "20050103", "000100", "104.1,104.2,104.0,104.1"));
+  WriteDay("050103.txt",
+           Q("EURUSD", "20050103", "000100") + Q("USDJPY", "20050103", "000100", "104.1,104.2,104.0,104.1"));
   ASSERT_TRUE(UpdateAll());
   const std::string eur = Year("EURUSD"), jpy = Year("USDJPY");
   const std::vector<std::string> bad = {
-      "USDJPY,20050104,000100,1,2,3\r\n",        // six fields
-      "USDJPY,20051304,000100,1,2,3,4\r\n",      // no such month
-      "USDJPY,20050104,0001xx,1,2,3,4\r\n",      // time
-      "junk USDJPY\r\n",                         // the ticker inside some other text
+      "USDJPY,20050104,000100,1,2,3\r\n",    // six fields
+      "USDJPY,20051304,000100,1,2,3,4\r\n",  // no such month
+      "USDJPY,20050104,0001xx,1,2,3,4\r\n",  // time
+      "junk USDJPY\r\n",                     // the ticker inside some other text
   };
   for (const std::string& line : bad) {
     WriteDay("050104.txt", Q("EURUSD", "20050104", "000100") + line);

@@ -31,8 +31,8 @@ TEST(LineScanTest, ScannerAgreesWithLineSplitAndCommaRule) {
       text = RandomText(rnd, rnd() % 120, alphabet);
     } else {
       for (int i = 0; i < 6; ++i)
-        text += std::string(rnd() % 3 ? "EURUSD,20050103," : "EURUSD,2005") + RandomText(rnd, rnd() % 40, "0123456789.,-\"/E ") +
-                (rnd() % 4 ? "\r\n" : "\n");
+        text += std::string(rnd() % 3 ? "EURUSD,20050103," : "EURUSD,2005") +
+                RandomText(rnd, rnd() % 40, "0123456789.,-\"/E ") + (rnd() % 4 ? "\r\n" : "\n");
     }
     LineList expected;
     SplitLines(text, expected);
@@ -75,17 +75,20 @@ TEST(LineScanTest, ScannerAgreesWithLineSplitAndCommaRule) {
 
 TEST(LineScanTest, MatcherAgreesWithSubstringSearch) {
   std::mt19937 rnd(11);
-  const std::vector<LineList> lists = {{"EURUSD", "USD", "JPY", "USDJPY"}, {"EURUSD", "", "1.2", "D,2", "+"}, {"E"}};
+  const std::vector<LineList> lists = {
+      {"EURUSD", "USD", "JPY", "USDJPY"}, {"EURUSD", "", "1.2", "D,2", "+"}, {"E"}};
   const std::string alphabet = "EURSDJPY0123456789.,-+ 2";
   for (const LineList& tickers : lists) {
     TickerMatcher matcher(tickers);
     for (int round = 0; round < 4000; ++round) {
       // Mostly realistic lines, some random bytes; repeated first fields exercise the cache.
       std::string line = round % 3 == 0 ? RandomText(rnd, rnd() % 30, alphabet)
-                                        : tickers[rnd() % tickers.size()] + ",20050103," + RandomText(rnd, rnd() % 20, "0123456789.,-");
+                                        : tickers[rnd() % tickers.size()] + ",20050103," +
+                                              RandomText(rnd, rnd() % 20, "0123456789.,-");
       std::vector<int> expected;
       for (int i = 0; i < static_cast<int>(tickers.size()); ++i)
-        if (!tickers[static_cast<std::size_t>(i)].empty() && line.find(tickers[static_cast<std::size_t>(i)]) != std::string::npos)
+        if (!tickers[static_cast<std::size_t>(i)].empty() &&
+            line.find(tickers[static_cast<std::size_t>(i)]) != std::string::npos)
           expected.push_back(i);
       ASSERT_EQ(matcher.Match(line), expected) << line;
     }
@@ -150,7 +153,8 @@ TEST_F(FileSearchTest, BackwardSearchFindsTheFirstHitOrFallsBackToTheForwardScan
   Open(ordered);
   const auto size = static_cast<std::int64_t>(ordered.size());
   // "1:5" stands in 1:5 and 1:50..1:59 too: the first in file order wins.
-  for (const char* key : {"2005/01/02,1:5", "2005/01/02,0:0", "2005/01/03,1:9", "2005/01/04,0:0", "2005/01/01,0:7", "2004/12/31,0:1"}) {
+  for (const char* key : {"2005/01/02,1:5", "2005/01/02,0:0", "2005/01/03,1:9", "2005/01/04,0:0",
+                          "2005/01/01,0:7", "2004/12/31,0:1"}) {
     const auto back = FindOverlapInFile(fd, size, key, shape);
     const auto fwd = FindOverlapForward(fd, size, key);
     ASSERT_EQ(back.has_value(), fwd.has_value()) << key;

@@ -6,7 +6,8 @@ namespace arl::test {
 namespace {
 
 // Minutes [from, to] of a day, one ticker, prices that tell the day file apart.
-std::string Minutes(const std::string& ticker, const std::string& date, int from, int to, const std::string& mark = "1") {
+std::string Minutes(const std::string& ticker, const std::string& date, int from, int to,
+                    const std::string& mark = "1") {
   std::string out;
   for (int m = from; m <= to; ++m) {
     char time[32];
@@ -51,7 +52,8 @@ TEST_F(OverlapTest, DayOfferedAgainWholeOrGrownReplacesItsMinutes) {
 }
 
 TEST_F(OverlapTest, LaterDayFileWhoseFirstMinuteEndsThePreviousOneIsWrittenOnce) {
-  WriteDay("050103.txt", Minutes("EURUSD", "20050103", 0, 3, "1") + Q("EURUSD", "20050104", "000000", "7,7,7,7"));
+  WriteDay("050103.txt",
+           Minutes("EURUSD", "20050103", 0, 3, "1") + Q("EURUSD", "20050104", "000000", "7,7,7,7"));
   WriteDay("050104.txt", Minutes("EURUSD", "20050104", 0, 2, "2"));
   ASSERT_TRUE(UpdateAll());
   const std::string y = Year("EURUSD");
@@ -62,7 +64,8 @@ TEST_F(OverlapTest, LaterDayFileWhoseFirstMinuteEndsThePreviousOneIsWrittenOnce)
 }
 
 TEST_F(OverlapTest, FirstDayFileHittingMidFileDropsTheRestAndRebuildsIt) {
-  for (int d = 3; d <= 7; ++d) WriteDay("05010" + std::to_string(d) + ".txt", Minutes("EURUSD", "2005010" + std::to_string(d), 0, 5));
+  for (int d = 3; d <= 7; ++d)
+    WriteDay("05010" + std::to_string(d) + ".txt", Minutes("EURUSD", "2005010" + std::to_string(d), 0, 5));
   ASSERT_TRUE(UpdateAll());
   const std::string whole = Year("EURUSD");
   // Day 5 changed on disk; re-running from day 4 takes days 4 to 7 from the day files again.

@@ -17,7 +17,8 @@ std::string Inserted(std::string text, std::size_t a, std::size_t b, char c) {
   return text;
 }
 
-std::string Converted(const std::vector<std::string>& f, const FormatSettings& fs, int gap, std::string* key) {
+std::string Converted(const std::vector<std::string>& f, const FormatSettings& fs, int gap,
+                      std::string* key) {
   if (f.size() < 7) throw EConvertError("short line");
   const DateTime t = AddHours(DateTime{StrToDate(Inserted(f[1], 4, 7, fs.DateSeparator), fs).ms +
                                        StrToTime(Inserted(f[2], 2, 5, ':'), fs).ms},
@@ -63,12 +64,14 @@ bool ReferenceUpdate(const Paths& paths, const OptionValues& o, const FormatSett
         hadLines = true;
         for (std::size_t j = start; j < y.size(); ++j) {
           if (y[j].find(key) == std::string::npos) continue;
-          addLog(d + " " + std::to_string(k) + "行目にて" + t + "の" + key + "分が\r\n" + y[j] + "\r\nと被ったので、そこから再生成します");
+          addLog(d + " " + std::to_string(k) + "行目にて" + t + "の" + key + "分が\r\n" + y[j] +
+                 "\r\nと被ったので、そこから再生成します");
           y.resize(j);
           break;
         }
         for (std::size_t i = k; i < lines.size(); ++i)
-          if (lines[i].find(t) != std::string::npos) y.push_back(head + Converted(SplitCommaText(lines[i]), fs, gap, nullptr));
+          if (lines[i].find(t) != std::string::npos)
+            y.push_back(head + Converted(SplitCommaText(lines[i]), fs, gap, nullptr));
       }
       if (y.empty())
         DeleteFile(path);
@@ -172,12 +175,14 @@ TEST(ReferenceEquivalenceTest, RandomDaysOptionsAndWindowsGiveTheSameFilesAndLog
       }
       LineList window(names.begin() + from, names.begin() + to + 1);
       std::shuffle(window.begin(), window.end(), rnd);
-      SCOPED_TRACE("call " + std::to_string(call) + " days " + std::to_string(from) + ".." + std::to_string(to));
+      SCOPED_TRACE("call " + std::to_string(call) + " days " + std::to_string(from) + ".." +
+                   std::to_string(to));
       a.host.logged.clear();
       std::vector<std::string> refLog;
       LineList copy = window;
       const bool got = UpdateCurrencyYearFiles(a.session, copy, a.session.paths.ArchiveDir + "2005/", "2005");
-      const bool want = ReferenceUpdate(b.session.paths, options, formats, window, b.session.paths.ArchiveDir + "2005/", "2005", refLog);
+      const bool want = ReferenceUpdate(b.session.paths, options, formats, window,
+                                        b.session.paths.ArchiveDir + "2005/", "2005", refLog);
       ASSERT_EQ(got, want);
       ASSERT_EQ(a.host.logged, refLog);
       ASSERT_EQ(TreeOf(a.session.paths.DataDir), TreeOf(b.session.paths.DataDir));

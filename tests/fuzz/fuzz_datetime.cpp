@@ -15,7 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::string_view rest(reinterpret_cast<const char*>(data + 1), size - 1);
   // The first half is a time format to print with, the rest a text to parse.
   std::size_t cut = rest.find('\n');
-  std::string_view format = cut == std::string_view::npos ? std::string_view("hh:nn:ss") : rest.substr(0, cut);
+  std::string_view format =
+      cut == std::string_view::npos ? std::string_view("hh:nn:ss") : rest.substr(0, cut);
   std::string_view text = cut == std::string_view::npos ? rest : rest.substr(cut + 1);
   if (format.size() > 64) return 0;
   fs.LongTimeFormat = std::string(format);

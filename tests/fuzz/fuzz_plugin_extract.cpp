@@ -17,9 +17,9 @@ namespace {
 const fs::path& WorkDir() {
   static const fs::path dir = fs::temp_directory_path() / ("arl-fuzz-extract-" + std::to_string(::getpid()));
   static const bool cleanupRegistered = std::atexit([] {
-    std::error_code ignored;
-    fs::remove_all(dir, ignored);
-  }) == 0;
+                                          std::error_code ignored;
+                                          fs::remove_all(dir, ignored);
+                                        }) == 0;
   (void)cleanupRegistered;
   return dir;
 }

@@ -21,8 +21,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   arl::StoredSettings read = arl::ReadSettings(path, defaults);
   arl::WriteSettings(path, read);
   arl::StoredSettings again = arl::ReadSettings(path, defaults);
-  if (again.Options.RadioGroup1 != read.Options.RadioGroup1 || again.Options.CheckBox1 != read.Options.CheckBox1 ||
-      again.Geometry.Top != read.Geometry.Top || again.Geometry.Width != read.Geometry.Width)
+  if (again.Options.RadioGroup1 != read.Options.RadioGroup1 ||
+      again.Options.CheckBox1 != read.Options.CheckBox1 || again.Geometry.Top != read.Geometry.Top ||
+      again.Geometry.Width != read.Geometry.Width)
     std::abort();
   return 0;
 }

@@ -35,7 +35,8 @@ tools::FakeSiteOptions DrillSite() {
 struct ServedDrillSite {
   ServedDrillSite() : site(tools::FakeSite::Generate(dir.path() + "site", DrillSite())), server(site.Dir()) {
     server.Start();
-    for (int year = site.Options().firstYear; year <= site.NewestYear(); ++year) SlowDown(site.PublishedDays(year));
+    for (int year = site.Options().firstYear; year <= site.NewestYear(); ++year)
+      SlowDown(site.PublishedDays(year));
   }
   std::string IndexUrl() const { return server.Url(tools::FakeSite::kIndexPath); }
   void Grow(int days) { SlowDown(site.Grow(days)); }
@@ -70,7 +71,8 @@ Reference RunReference(const ServedDrillSite& served, const TempDir& base, const
   for (const auto& ticker : served.site.DayOptions().tickers) {
     EXPECT_TRUE(ref.tree.count("HistoricalData/" + ticker + "/1min/1min_Merge.txt")) << ticker;
   }
-  EXPECT_TRUE(ref.tree.count("OriginalArchive/" + std::to_string(served.site.NewestYear()) + "/complete.arlm"));
+  EXPECT_TRUE(
+      ref.tree.count("OriginalArchive/" + std::to_string(served.site.NewestYear()) + "/complete.arlm"));
   return ref;
 }
 
@@ -82,9 +84,9 @@ struct StopPlan {
 
 // Messages that open the short phases (extraction, conversion, cross-check, merge), which plain
 // delays would seldom hit.
-const std::vector<std::string> kTriggers = {"DL OK.", "リネーム", "確認しました", "チェック&追記 OK.", "通貨間",
-                                            "行分", "を作成します", "の作成OK", "と被った",
-                                            "以降の行を追記"};
+const std::vector<std::string> kTriggers = {"DL OK.",   "リネーム",      "確認しました", "チェック&追記 OK.",
+                                            "通貨間",   "行分",          "を作成します", "の作成OK",
+                                            "と被った", "以降の行を追記"};
 
 StopPlan DrawPlan(std::mt19937_64& rng, double referenceSeconds) {
   StopPlan plan;
@@ -138,7 +140,8 @@ Outcome RunAndStop(const std::string& home, const std::string& scratch, const St
 // handlers are in place (nothing logged yet), or after they are gone again (the closing line
 // logged), the signal's default action ends it.
 std::string JudgeStopped(const Outcome& o, int sig) {
-  if (sig == SIGKILL) return WIFSIGNALED(o.status) && WTERMSIG(o.status) == SIGKILL ? "" : DescribeStatus(o.status);
+  if (sig == SIGKILL)
+    return WIFSIGNALED(o.status) && WTERMSIG(o.status) == SIGKILL ? "" : DescribeStatus(o.status);
   if (WIFEXITED(o.status) && WEXITSTATUS(o.status) == 130) return "";
   if (WIFSIGNALED(o.status) && WTERMSIG(o.status) == sig) {
     if (o.log.empty() || o.log.ends_with("処理完了\r\n")) return "";
@@ -157,8 +160,8 @@ struct Tally {
   std::map<std::string, int> phases;
 
   ~Tally() {
-    std::cout << what << ": ARL_CRASH_SEED=" << seed << ", " << stops << " stops over " << homes
-              << " homes, " << endedFirst << " runs ended before their stop; phases hit:";
+    std::cout << what << ": ARL_CRASH_SEED=" << seed << ", " << stops << " stops over " << homes << " homes, "
+              << endedFirst << " runs ended before their stop; phases hit:";
     for (const auto& [phase, n] : phases) std::cout << " " << phase << " " << n << ",";
     std::cout << std::endl;
   }
@@ -168,7 +171,8 @@ struct Tally {
 struct LeftoverLog {
   std::string text;
   void Check(const Tree& expected, const std::string& home, const std::string& history) {
-    for (const auto& path : Leftovers(expected, ReadHome(home))) text += path + "  (stops: " + history + ")\n";
+    for (const auto& path : Leftovers(expected, ReadHome(home)))
+      text += path + "  (stops: " + history + ")\n";
   }
   ~LeftoverLog() {
     if (!text.empty()) ADD_FAILURE() << "temporary files left behind for good:\n" << text;
@@ -184,7 +188,8 @@ void FinishAndCompare(const std::string& home, const std::string& scratch, const
     const int status = run.Wait();
     ASSERT_EQ(DescribeStatus(status), "exit 0") << run.Stderr() << "\nstops: " << history;
     const std::string diff = Differences(expected, ReadHome(home));
-    ASSERT_EQ(diff, "") << (pass == 0 ? "after the finishing run" : "after a further run") << "; stops: " << history;
+    ASSERT_EQ(diff, "") << (pass == 0 ? "after the finishing run" : "after a further run")
+                        << "; stops: " << history;
   }
   leftovers.Check(expected, home, history);
 }
@@ -216,8 +221,10 @@ void Drill(int sig, std::uint64_t defaultStops, const char* what) {
     if (o.stopped) {
       ++tally.stops;
       ++tally.phases[o.phase];
-      history += o.phase + (plan.trigger.empty() ? " at " + std::to_string(plan.delayMs) + " ms"
-                                                 : " after " + plan.trigger) + "; ";
+      history +=
+          o.phase +
+          (plan.trigger.empty() ? " at " + std::to_string(plan.delayMs) + " ms" : " after " + plan.trigger) +
+          "; ";
       const std::string wrong = JudgeStopped(o, sig);
       ASSERT_EQ(wrong, "") << "stopped run " << tally.stops << " ended badly; stops: " << history;
       continue;
@@ -296,7 +303,8 @@ TEST(CrashAnywhere, KillInsideATransferLeavesNothingBehindAfterTheNextRun) {
   ASSERT_FALSE(::testing::Test::HasFailure());
   std::vector<std::string> archives;
   for (int year = served.site.Options().firstYear; year <= served.site.NewestYear(); ++year) {
-    for (const auto& day : served.site.PublishedDays(year)) archives.push_back(tools::FakeSite::ArchivePath(day));
+    for (const auto& day : served.site.PublishedDays(year))
+      archives.push_back(tools::FakeSite::ArchivePath(day));
   }
   served.server.ClearFaults();
   auto requests = [&] {
@@ -305,7 +313,8 @@ TEST(CrashAnywhere, KillInsideATransferLeavesNothingBehindAfterTheNextRun) {
     return n;
   };
   const int before = requests();
-  for (const auto& path : archives) served.server.SetFault(path, tools::Fault::Of(tools::FaultKind::Stall, 1));
+  for (const auto& path : archives)
+    served.server.SetFault(path, tools::Fault::Of(tools::FaultKind::Stall, 1));
 
   const std::string home = base / "home/";
   WriteHome(home, served.IndexUrl(), served.site.DayOptions().tickers);

@@ -56,7 +56,8 @@ inline Tree ReadHome(const std::string& home) {
 
 inline bool LooksTemporary(const std::string& rel) {
   const std::string name = fs::path(rel).filename().string();
-  return name.starts_with(".") || name.find(".tmp") != std::string::npos || name.find(".part") != std::string::npos;
+  return name.starts_with(".") || name.find(".tmp") != std::string::npos ||
+         name.find(".part") != std::string::npos;
 }
 
 // "" when equal; otherwise one line per missing, different or unexpected file. Files named as
@@ -93,7 +94,8 @@ inline std::vector<std::string> Leftovers(const Tree& expected, const Tree& actu
 }
 
 // A home for the front end: the settings (the site's index, the merge ticked) and a currency list.
-inline void WriteHome(const std::string& home, const std::string& indexUrl, const std::vector<std::string>& tickers) {
+inline void WriteHome(const std::string& home, const std::string& indexUrl,
+                      const std::vector<std::string>& tickers) {
   std::string list;
   for (const auto& t : tickers) list += t + "\r\n";
   WriteFile(home + "CurrencyList.txt", list);
@@ -113,7 +115,8 @@ inline std::string PhaseOf(const std::string& runLog) {
   if (has("行分") || has("と被った") || has("チェック&追記") || has("確認しました") || has("作り直します") ||
       has("時間かかります") || has("作成し直します"))
     return "conversion";
-  if (has("Merge") || has("以降の行を追記") || has("追記する行はありません") || has("DLしていない")) return "merge";
+  if (has("Merge") || has("以降の行を追記") || has("追記する行はありません") || has("DLしていない"))
+    return "merge";
   if (has("DL OK.")) return "extraction";
   if (has("リネーム") || has("DL error")) return "download";
   if (has("にアクセス") || has("成功しました") || has("失敗しました")) return "page load";

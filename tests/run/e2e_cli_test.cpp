@@ -1,6 +1,6 @@
 // The headless front end as a process against a loopback site, where its exit status matters.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -26,8 +26,8 @@ CliOutcome RunCli(const TempDir& home, const ServedSite& served, bool merge) {
   std::string list;
   for (const auto& ticker : served.site.DayOptions().tickers) list += ticker + "\r\n";
   WriteFile(home / "CurrencyList.txt", list);
-  WriteFile(home / "autorateloom.ini", "[Form]\r\nEditURL=" + served.IndexUrl() +
-                                          "\r\nCheckBox1=" + (merge ? "1" : "0") + "\r\n");
+  WriteFile(home / "autorateloom.ini",
+            "[Form]\r\nEditURL=" + served.IndexUrl() + "\r\nCheckBox1=" + (merge ? "1" : "0") + "\r\n");
   const std::string exe = BinDir() + "autorateloom-cli";
   std::vector<std::string> args{exe, "--home", home.path()};
   std::vector<char*> argv;

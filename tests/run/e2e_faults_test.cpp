@@ -23,7 +23,9 @@ std::string RetryLimitText(int limit) {
 
 class E2eFaults : public ::testing::Test {
  protected:
-  tools::Ymd Day(int year, int index) { return served.site.PublishedDays(year).at(static_cast<std::size_t>(index)); }
+  tools::Ymd Day(int year, int index) {
+    return served.site.PublishedDays(year).at(static_cast<std::size_t>(index));
+  }
   std::string ArchiveUrl(const tools::Ymd& day) { return served.server.Url(FakeSite::ArchivePath(day)); }
   ServedSite served{SmallSite()};
 };
@@ -51,7 +53,8 @@ TEST_F(E2eFaults, AnArchiveThatAlwaysFailsStopsAtTheLimitAndALaterRunCompletes) 
   EXPECT_EQ(home.Run(), std::nullopt);
   ASSERT_FALSE(home.host.messageBoxes.empty());
   for (const auto& box : home.host.messageBoxes) EXPECT_EQ(box, RetryLimitText(2));
-  EXPECT_EQ(home.CountLogged(ArchiveUrl(broken) + " DL error !"), 2 * static_cast<int>(home.host.messageBoxes.size()));
+  EXPECT_EQ(home.CountLogged(ArchiveUrl(broken) + " DL error !"),
+            2 * static_cast<int>(home.host.messageBoxes.size()));
   EXPECT_FALSE(home.HasMarker(2009));
   EXPECT_TRUE(home.HasMarker(2010));
   EXPECT_TRUE(home.HasMarker(2011));
@@ -73,7 +76,8 @@ TEST_F(E2eFaults, ALinkWithoutASixDigitNameFailsOnlyItsYear) {
   EXPECT_FALSE(home.HasMarker(2010));
   FileTree expected = ExpectedOutputs(served.site, false);
   std::erase_if(expected, [](const auto& file) {
-    return file.first.find("1min_2010") != std::string::npos || file.first == "OriginalArchive/2010/complete.arlm";
+    return file.first.find("1min_2010") != std::string::npos ||
+           file.first == "OriginalArchive/2010/complete.arlm";
   });
   EXPECT_EQ(TreeDifferences(expected, home.Outputs()), "");
   EXPECT_FALSE(home.LoggedContaining("2010年の各通貨への分割"));

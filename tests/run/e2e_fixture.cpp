@@ -26,14 +26,16 @@ std::string ShiftedStamp(const std::string& date, const std::string& time, int s
   using namespace std::chrono;
   const year_month_day ymd{year{std::stoi(date.substr(0, 4))}, month{unsigned(std::stoi(date.substr(4, 2)))},
                            day{unsigned(std::stoi(date.substr(6, 2)))}};
-  const auto stamp = sys_days{ymd} + hours{std::stoi(time.substr(0, 2))} + minutes{std::stoi(time.substr(2, 2))} +
-                     seconds{std::stoi(time.substr(4, 2))} + hours{shiftHours};
+  const auto stamp = sys_days{ymd} + hours{std::stoi(time.substr(0, 2))} +
+                     minutes{std::stoi(time.substr(2, 2))} + seconds{std::stoi(time.substr(4, 2))} +
+                     hours{shiftHours};
   const auto dayStart = floor<days>(stamp);
   const year_month_day d{dayStart};
   const hh_mm_ss t{stamp - dayStart};
   char buf[32];
   std::snprintf(buf, sizeof buf, "%04d/%02u/%02u,%02ld:%02ld:%02ld", int(d.year()), unsigned(d.month()),
-                unsigned(d.day()), long(t.hours().count()), long(t.minutes().count()), long(t.seconds().count()));
+                unsigned(d.day()), long(t.hours().count()), long(t.minutes().count()),
+                long(t.seconds().count()));
   return buf;
 }
 
@@ -75,8 +77,8 @@ std::string ReferenceYearFile(const tools::FakeSite& site, int year, const std::
       if (!line.empty() && line.back() == '\r') line.pop_back();
       if (line.find(ticker) == std::string::npos) continue;
       const auto f = Split(line, ',');
-      out += ShiftedStamp(f.at(1), f.at(2), -6) + "," + f.at(3) + "," + f.at(4) + "," + f.at(5) + "," + f.at(6) +
-             "\r\n";
+      out += ShiftedStamp(f.at(1), f.at(2), -6) + "," + f.at(3) + "," + f.at(4) + "," + f.at(5) + "," +
+             f.at(6) + "\r\n";
     }
   }
   return out;
@@ -87,7 +89,8 @@ FileTree ExpectedOutputs(const tools::FakeSite& site, bool merge) {
   for (int year = site.Options().firstYear; year <= site.NewestYear(); ++year) {
     const std::string dir = "OriginalArchive/" + std::to_string(year) + "/";
     for (const auto& day : site.PublishedDays(year)) {
-      tree[dir + Two(day.year) + Two(day.month) + Two(day.day) + ".txt"] = tools::MakeDayFile(day, site.DayOptions());
+      tree[dir + Two(day.year) + Two(day.month) + Two(day.day) + ".txt"] =
+          tools::MakeDayFile(day, site.DayOptions());
     }
     tree[dir + "complete.arlm"] = "";
   }

@@ -1,10 +1,11 @@
 // The run's frame: the order of its steps around year discovery and the merge, the closing steps
 // that always run, the cancel confirmation, and the run-wide formats.
+#include "run/run_control.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
-#include "run/run_control.h"
 #include "support/errors.h"
 #include "support/text.h"
 #include "tests/common/fake_host.h"
@@ -72,7 +73,8 @@ TEST_F(RunFixture, StepsRunInOrderAndTheErrorComesAfterTheClosingSteps) {
   std::vector<std::string> frame;
   for (const auto& e : host.journal)
     if (e.rfind("status ", 0) != 0 || e == "status 処理完了") frame.push_back(e);
-  EXPECT_EQ(frame, (std::vector<std::string>{"save", "enter", "leave", "status 処理完了", "log 処理完了", "close"}));
+  EXPECT_EQ(frame,
+            (std::vector<std::string>{"save", "enter", "leave", "status 処理完了", "log 処理完了", "close"}));
   EXPECT_EQ(session.LatestYear, "-1");
   EXPECT_EQ(fs.browser.navigations, std::vector<std::string>{kIndex});
   EXPECT_EQ(Log(), "処理完了\r\n");

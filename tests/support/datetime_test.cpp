@@ -21,7 +21,8 @@ TEST(Calendar, EncodesAndDecodesAcrossTheWholeRange) {
   EXPECT_EQ(EncodeDate(1899, 12, 30).ms, 0);
   EXPECT_EQ(EncodeDate(1900, 1, 1).Days(), 2.0);
   EXPECT_EQ(EncodeDate(2005, 1, 3).Days(), 38355.0);
-  for (DateTime t : {EncodeDate(1, 1, 1), EncodeDate(1600, 2, 29), EncodeDate(2000, 2, 29), EncodeDate(9999, 12, 31)}) {
+  for (DateTime t :
+       {EncodeDate(1, 1, 1), EncodeDate(1600, 2, 29), EncodeDate(2000, 2, 29), EncodeDate(9999, 12, 31)}) {
     int y, m, d;
     DecodeDate(t, y, m, d);
     EXPECT_EQ(EncodeDate(y, m, d), t);

@@ -55,7 +55,8 @@ void MakeZip(const std::string& path, const std::vector<ZipEntry>& entries) {
 // Every name below the directory, relative, sorted.
 std::vector<std::string> Tree(const std::string& dir) {
   std::vector<std::string> names;
-  for (const auto& e : fs::recursive_directory_iterator(dir)) names.push_back(fs::relative(e.path(), dir).string());
+  for (const auto& e : fs::recursive_directory_iterator(dir))
+    names.push_back(fs::relative(e.path(), dir).string());
   std::sort(names.begin(), names.end());
   return names;
 }

@@ -60,7 +60,8 @@ TEST(Profile, KeepsUnknownSectionsKeysAndComments) {
   ini.WriteString("Form", "New", "n");
   ini.DeleteKey("Form", "Mine");
   ini.Save();
-  EXPECT_EQ(test::ReadFile(path), "top comment\r\n[Other]\r\nX=1\r\n\r\n[Form]\r\n; note\r\nTop=6\r\nNew=n\r\n\r\n");
+  EXPECT_EQ(test::ReadFile(path),
+            "top comment\r\n[Other]\r\nX=1\r\n\r\n[Form]\r\n; note\r\nTop=6\r\nNew=n\r\n\r\n");
 }
 
 TEST(Profile, ACrashDuringSaveLeavesTheOldFileWhole) {
@@ -112,8 +113,9 @@ TEST(Settings, MissingOrBadValuesGiveDefaultsAndIndicesAreClamped) {
   StoredSettings defaults;
   defaults.Geometry.Top = 173;
   EXPECT_EQ(ReadSettings(path, defaults).Geometry.Top, 173);
-  test::WriteFile(path, "[Form]\r\nRadioGroup1=abc\r\nRadioGroup2=-5\r\nRadioGroup3=7\r\nCheckBox1=2\r\n"
-                        "EditGmtGap= \"+1\" \r\nWidth=0x400\r\n");
+  test::WriteFile(path,
+                  "[Form]\r\nRadioGroup1=abc\r\nRadioGroup2=-5\r\nRadioGroup3=7\r\nCheckBox1=2\r\n"
+                  "EditGmtGap= \"+1\" \r\nWidth=0x400\r\n");
   const StoredSettings s = ReadSettings(path, defaults);
   EXPECT_EQ(s.Options.RadioGroup1, 1);
   EXPECT_EQ(s.Options.RadioGroup2, -1);
@@ -136,10 +138,11 @@ TEST(Settings, WritesThirteenKeysInOrderAndReadsThemBack) {
   s.Options.RadioGroup2 = -1;
   s.Options.CheckBox1 = true;
   WriteSettings(path, s);
-  EXPECT_EQ(test::ReadFile(path),
-            std::string("[Form]\r\nTop=10\r\nLeft=20\r\nWidth=800\r\nHeight=600\r\nEditURL=") + kDefaultIndexUrl +
-                "\r\nEditLongTimeFormat=hh:nn\r\nEditFileHeadName=  pre \r\nEditGmtGap=-6\r\nEditRetryLimit=5\r\n"
-                "RadioGroup1=1\r\nRadioGroup2=-1\r\nRadioGroup3=1\r\nCheckBox1=1\r\n[Mine]\r\nK=v\r\n");
+  EXPECT_EQ(
+      test::ReadFile(path),
+      std::string("[Form]\r\nTop=10\r\nLeft=20\r\nWidth=800\r\nHeight=600\r\nEditURL=") + kDefaultIndexUrl +
+          "\r\nEditLongTimeFormat=hh:nn\r\nEditFileHeadName=  pre \r\nEditGmtGap=-6\r\nEditRetryLimit=5\r\n"
+          "RadioGroup1=1\r\nRadioGroup2=-1\r\nRadioGroup3=1\r\nCheckBox1=1\r\n[Mine]\r\nK=v\r\n");
   const StoredSettings back = ReadSettings(path, StoredSettings{});
   EXPECT_EQ(back.Geometry.Left, 20);
   EXPECT_EQ(back.Options.EditFileHeadName, "pre");  // the format drops the spaces at either end

@@ -12,7 +12,8 @@ namespace {
 using Pieces = std::vector<std::string>;
 
 TEST(CommaText, SplitsQuoteLinesAndQuotedPieces) {
-  EXPECT_EQ(SplitCommaText("EURUSD,2005.01.03,00:01,1.3559"), (Pieces{"EURUSD", "2005.01.03", "00:01", "1.3559"}));
+  EXPECT_EQ(SplitCommaText("EURUSD,2005.01.03,00:01,1.3559"),
+            (Pieces{"EURUSD", "2005.01.03", "00:01", "1.3559"}));
   EXPECT_EQ(SplitCommaText("  \t a , b"), (Pieces{"a", "b"}));
   EXPECT_EQ(SplitCommaText("\"a,b\",c"), (Pieces{"a,b", "c"}));
   EXPECT_EQ(SplitCommaText("\"say \"\"hi\"\"\",x"), (Pieces{"say \"hi\"", "x"}));
@@ -113,7 +114,8 @@ TEST(StrToInt, AcceptsDecimalAndHexadecimal) {
 }
 
 TEST(StrToInt, RejectsAnythingElse) {
-  for (const char* bad : {"", " ", "-", "abc", "1.5", "5 ", "0x", "$", "2147483648", "0x1FFFFFFFF", "1e3", "--1"}) {
+  for (const char* bad :
+       {"", " ", "-", "abc", "1.5", "5 ", "0x", "$", "2147483648", "0x1FFFFFFFF", "1e3", "--1"}) {
     try {
       StrToInt(bad);
       ADD_FAILURE() << "accepted '" << bad << "'";

@@ -144,7 +144,8 @@ std::string MakeDayFile(const Ymd& date, const DayDataOptions& options) {
     const double scale = std::pow(10.0, decimals);
     // A slow drift of the day's opening level keeps consecutive days close to each other.
     const double phase = static_cast<double>(tickerHash % 628) / 100.0;
-    double price = typical * (1.0 + 0.08 * std::sin(dayNumber / 45.0 + phase) + 0.02 * std::sin(dayNumber / 7.0));
+    double price =
+        typical * (1.0 + 0.08 * std::sin(dayNumber / 45.0 + phase) + 0.02 * std::sin(dayNumber / 7.0));
     const double step = typical * 0.00025;
     for (int minute = first; minute <= last; ++minute) {
       const double move = (rnd.Uniform() - 0.5) * 2 * step;

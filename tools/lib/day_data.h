@@ -14,15 +14,17 @@ std::vector<std::string> DefaultTickers(int count);
 // Weekdays except 1 January and 25 December.
 bool IsTradingDay(int year, int month, int day);
 // The trading days of a year, in date order, as {year, month, day}.
-struct Ymd { int year, month, day; };
+struct Ymd {
+  int year, month, day;
+};
 std::vector<Ymd> TradingDays(int year);
 
 struct DayDataOptions {
   std::uint64_t seed = 1;
   std::vector<std::string> tickers = DefaultTickers(10);
-  bool heading = true;        // a heading line first
-  double gapRate = 0.02;      // share of minutes without a bar
-  int firstMinute = 0;        // minutes of the day (archive time) covered: [firstMinute, lastMinute]
+  bool heading = true;    // a heading line first
+  double gapRate = 0.02;  // share of minutes without a bar
+  int firstMinute = 0;    // minutes of the day (archive time) covered: [firstMinute, lastMinute]
   int lastMinute = 1439;
 };
 

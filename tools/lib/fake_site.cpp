@@ -187,7 +187,8 @@ void FakeSite::WritePages() const {
                            : path;
     index += "<li><a href=\"" + href + "\">" + std::to_string(year) + "</a></li>\n";
   }
-  index += "</ul>\n<p><a href=\"/free_forex_quotes/forex_history_arhiv_faq.htm\">FAQ</a></p>\n</body></html>\n";
+  index +=
+      "</ul>\n<p><a href=\"/free_forex_quotes/forex_history_arhiv_faq.htm\">FAQ</a></p>\n</body></html>\n";
   WriteWholeFile(dir_ + std::string(kIndexPath).substr(1), index);
 
   for (int year = options_.firstYear; year < newestYear_; ++year) {
@@ -196,8 +197,8 @@ void FakeSite::WritePages() const {
     page += ArchiveList(PublishedDays(year), seed) + "</body></html>\n";
     WriteWholeFile(dir_ + YearPagePath(year).substr(1), page);
   }
-  WriteWholeFile(dir_ + "index.html",
-                 PageHead("Home") + "<p><a href=\"" + std::string(kIndexPath) + "\">Archive</a></p>\n</body></html>\n");
+  WriteWholeFile(dir_ + "index.html", PageHead("Home") + "<p><a href=\"" + std::string(kIndexPath) +
+                                          "\">Archive</a></p>\n</body></html>\n");
   WriteWholeFile(dir_ + "free_forex_quotes/forex_history_arhiv_faq.htm",
                  PageHead("FAQ") + "<p>Times are GMT+1:00.</p>\n</body></html>\n");
 }

@@ -142,11 +142,12 @@ struct SiteServer::Impl {
     } else if (fault.kind == FaultKind::Slow && fault.trickleMs > 0) {
       const std::size_t piece = static_cast<std::size_t>(std::max(1, fault.trickleBytes));
       const int pause = fault.trickleMs;
-      res.set_content_provider(size, type, [this, shared, piece, pause](size_t offset, size_t, httplib::DataSink& sink) {
-        std::size_t n = std::min(piece, shared->size() - offset);
-        if (!sink.write(shared->data() + offset, n)) return false;
-        return Pause(pause);
-      });
+      res.set_content_provider(size, type,
+                               [this, shared, piece, pause](size_t offset, size_t, httplib::DataSink& sink) {
+                                 std::size_t n = std::min(piece, shared->size() - offset);
+                                 if (!sink.write(shared->data() + offset, n)) return false;
+                                 return Pause(pause);
+                               });
     } else {
       res.set_content(std::move(*shared), type);
     }

@@ -23,11 +23,11 @@ enum class FaultKind {
 
 struct Fault {
   FaultKind kind = FaultKind::None;
-  int times = -1;          // applies to the next `times` requests of the path; -1: to all of them
-  int delayMs = 0;         // Slow: before the headers
-  int trickleMs = 0;       // Slow: after each piece of the body
+  int times = -1;     // applies to the next `times` requests of the path; -1: to all of them
+  int delayMs = 0;    // Slow: before the headers
+  int trickleMs = 0;  // Slow: after each piece of the body
   int trickleBytes = 4096;
-  std::string location;    // Redirect: a site path or a full address
+  std::string location;  // Redirect: a site path or a full address
 
   static Fault Of(FaultKind kind, int times = -1) {
     Fault f;

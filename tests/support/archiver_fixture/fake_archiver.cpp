@@ -9,7 +9,7 @@
 #include <string>
 
 extern "C" __attribute__((visibility("default"))) int FakeEntry(int, const char* commandLine, char* output,
-                                                                 int outputSize) {
+                                                                int outputSize) {
   const std::string command = commandLine;
   if (command.rfind("echo ", 0) == 0) {
     const std::string text = command.substr(5);
