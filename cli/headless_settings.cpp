@@ -15,23 +15,6 @@ HeadlessSettings::HeadlessSettings(std::string path) : path_(std::move(path)) {
                  file.HasKey(kSection, "Width") && file.HasKey(kSection, "Height");
 }
 
-void HeadlessSettings::Save() const {
-  if (hasGeometry_) {
-    WriteSettings(path_, stored_);
-    return;
-  }
-  const OptionValues& o = stored_.Options;
-  ProfileFile file(path_);
-  file.WriteString(kSection, "EditURL", o.EditURL);
-  file.WriteString(kSection, "EditLongTimeFormat", o.EditLongTimeFormat);
-  file.WriteString(kSection, "EditFileHeadName", o.EditFileHeadName);
-  file.WriteString(kSection, "EditGmtGap", o.EditGmtGap);
-  file.WriteString(kSection, "EditRetryLimit", o.EditRetryLimit);
-  file.WriteInteger(kSection, "RadioGroup1", o.RadioGroup1);
-  file.WriteInteger(kSection, "RadioGroup2", o.RadioGroup2);
-  file.WriteInteger(kSection, "RadioGroup3", o.RadioGroup3);
-  file.WriteBool(kSection, "CheckBox1", o.CheckBox1);
-  file.Save();
-}
+void HeadlessSettings::Save() const { WriteSettings(path_, stored_, hasGeometry_); }
 
 }  // namespace arl

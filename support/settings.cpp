@@ -1,5 +1,7 @@
 #include "support/settings.h"
 
+#include <string_view>
+
 #include "support/profile.h"
 
 namespace arl {
@@ -44,7 +46,7 @@ StoredSettings ReadSettings(const std::string& path, const StoredSettings& defau
   return s;
 }
 
-void WriteSettings(const std::string& path, const StoredSettings& settings) {
+void WriteSettings(const std::string& path, const StoredSettings& settings, bool withGeometry) {
   ProfileFile file(path);
   static constexpr const char* kKeys[] = {"Top",
                                           "Left",
@@ -60,12 +62,18 @@ void WriteSettings(const std::string& path, const StoredSettings& settings) {
                                           "RadioGroup3",
                                           "CheckBox1"};
   // Re-adding the keys puts them in the fixed order even when the file was edited by hand.
-  for (const char* key : kKeys) file.DeleteKey(kSection, key);
-  const WindowGeometry& g = settings.Geometry;
-  file.WriteInteger(kSection, "Top", g.Top);
-  file.WriteInteger(kSection, "Left", g.Left);
-  file.WriteInteger(kSection, "Width", g.Width);
-  file.WriteInteger(kSection, "Height", g.Height);
+  for (const char* key : kKeys) {
+    if (withGeometry || std::string_view(key).starts_with("Edit") ||
+        std::string_view(key).starts_with("Radio") || std::string_view(key).starts_with("Check"))
+      file.DeleteKey(kSection, key);
+  }
+  if (withGeometry) {
+    const WindowGeometry& g = settings.Geometry;
+    file.WriteInteger(kSection, "Top", g.Top);
+    file.WriteInteger(kSection, "Left", g.Left);
+    file.WriteInteger(kSection, "Width", g.Width);
+    file.WriteInteger(kSection, "Height", g.Height);
+  }
   const OptionValues& o = settings.Options;
   file.WriteString(kSection, "EditURL", o.EditURL);
   file.WriteString(kSection, "EditLongTimeFormat", o.EditLongTimeFormat);

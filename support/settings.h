@@ -45,6 +45,8 @@ StoredSettings ReadSettings(const std::string& path, const StoredSettings& defau
 // Writes the thirteen keys in their fixed order (Top, Left, Width, Height, EditURL,
 // EditLongTimeFormat, EditFileHeadName, EditGmtGap, EditRetryLimit, RadioGroup1..3, CheckBox1).
 // Keys of other sections already in the file are kept. Raises EInOutError on failure.
-void WriteSettings(const std::string& path, const StoredSettings& settings);
+// With withGeometry false the window keys are left as they are in the file (the headless front end
+// has no window, and a first start of the window should still centre itself).
+void WriteSettings(const std::string& path, const StoredSettings& settings, bool withGeometry = true);
 
 }  // namespace arl
