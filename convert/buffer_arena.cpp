@@ -19,8 +19,10 @@ BufferArena::BufferArena(std::size_t bytes) {
     return;
   }
   map_ = map;
-  const auto start = (reinterpret_cast<std::uintptr_t>(map) + kHugePage - 1) & ~(kHugePage - 1);
-  next_ = reinterpret_cast<char*>(start);
+  // Align within the mapping by offset, keeping pointer provenance (no integer-to-pointer cast).
+  const auto address = reinterpret_cast<std::uintptr_t>(map);
+  const std::size_t skip = (kHugePage - address % kHugePage) % kHugePage;
+  next_ = static_cast<char*>(map) + skip;
   end_ = next_ + bytes;
 #ifdef MADV_HUGEPAGE
   ::madvise(next_, bytes, MADV_HUGEPAGE);  // a hint: without it the block is ordinary memory
