@@ -21,24 +21,28 @@ void ListCurrencyDirs(Session& s, LineList& list) {
   }
 }
 
-void DeleteYearOutputs(Session& s, const std::string& year) {
-  LineList currencyDirs;
-  ListCurrencyDirs(s, currencyDirs);
+namespace {
+
+// Where every currency directory under DataDir keeps its year file of `year`, under the options now.
+LineList YearFilePaths(Session& s, const std::string& year) {
+  LineList paths;
+  ListCurrencyDirs(s, paths);
   const OptionValues options = s.Options();
   const std::string subDir = options.RadioGroup3 == 1 ? "1min/" : "";
-  for (const auto& dir : currencyDirs) {
-    const std::string yearFile = dir + "/" + subDir + options.EditFileHeadName + year + ".txt";
+  for (auto& dir : paths) dir += "/" + subDir + options.EditFileHeadName + year + ".txt";
+  return paths;
+}
+
+}  // namespace
+
+void DeleteYearOutputs(Session& s, const std::string& year) {
+  for (const auto& yearFile : YearFilePaths(s, year)) {
     if (FileExists(yearFile)) DeleteFile(yearFile);
   }
 }
 
 YearOutputsAside::YearOutputsAside(Session& s, const std::string& year) {
-  LineList currencyDirs;
-  ListCurrencyDirs(s, currencyDirs);
-  const OptionValues options = s.Options();
-  const std::string subDir = options.RadioGroup3 == 1 ? "1min/" : "";
-  for (const auto& dir : currencyDirs) {
-    const std::string yearFile = dir + "/" + subDir + options.EditFileHeadName + year + ".txt";
+  for (const auto& yearFile : YearFilePaths(s, year)) {
     const std::string aside = yearFile + kSuffix;
     // A file left aside by a killed run stands for the year file when that one is gone.
     if (FileExists(yearFile)) {
