@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 
 #include "support/errors.h"
 #include "support/files.h"
@@ -18,6 +19,28 @@ class SyncYearTest : public ::testing::Test {
  protected:
   std::string YearDir() { return s.paths.ArchiveDir + "2011/"; }
   std::string Marker() { return YearDir() + kYearMarkerName; }
+
+  // Runs SyncYear once for every pump it makes, cancelling at that pump, each time from the home as
+  // it is now; a marker must exist exactly when the call says the year is complete. `check` looks at
+  // what each call left.
+  void CancelSweep(const std::function<void(int cancelAt, bool done)>& check) {
+    namespace fsys = std::filesystem;
+    test::TempDir saved;
+    for (const char* tree : {"OriginalArchive", "HistoricalData"})
+      fsys::copy(fs.home / tree, saved / tree, fsys::copy_options::recursive);
+    for (int cancelAt = 1;; ++cancelAt) {
+      for (const char* tree : {"OriginalArchive", "HistoricalData"}) {
+        fsys::remove_all(fs.home / tree);
+        fsys::copy(saved / tree, fs.home / tree, fsys::copy_options::recursive);
+      }
+      fs.host.goOn = true;
+      fs.host.CancelAtPump(cancelAt);
+      const bool done = SyncYear(s, kPage, "2011");
+      EXPECT_EQ(done, FileExists(Marker())) << "cancelled at pump " << cancelAt;
+      check(cancelAt, done);
+      if (fs.host.goOn) break;  // the call ended before that pump
+    }
+  }
   std::string YearFile(const std::string& ticker) { return s.paths.DataDir + ticker + "/1min/1min_2011.txt"; }
   LineList DayFiles() {
     LineList l;
@@ -113,22 +136,9 @@ TEST_F(SyncYearTest, ACancelAtAnyPointLeavesNoMarkerAndKeepsTheYearFiles) {
   test::PublishDay(fs, kPage, kJan4);
   test::PublishDay(fs, kPage, kJan5);
   DeleteFile(Marker());  // so that a marker after the call can only have been written by it
-  namespace fsys = std::filesystem;
-  test::TempDir saved;  // the two trees as they were before the call, restored for every cancel point
-  for (const char* tree : {"OriginalArchive", "HistoricalData"})
-    fsys::copy(fs.home / tree, saved / tree, fsys::copy_options::recursive);
-  for (int cancelAt = 1;; ++cancelAt) {
-    for (const char* tree : {"OriginalArchive", "HistoricalData"}) {
-      fsys::remove_all(fs.home / tree);
-      fsys::copy(saved / tree, fs.home / tree, fsys::copy_options::recursive);
-    }
-    fs.host.goOn = true;
-    fs.host.CancelAtPump(cancelAt);
-    const bool done = SyncYear(s, kPage, "2011");
-    EXPECT_EQ(done, FileExists(Marker())) << "cancelled at pump " << cancelAt;
+  CancelSweep([&](int cancelAt, bool) {
     EXPECT_TRUE(FileExists(YearFile("EURUSD"))) << "cancelled at pump " << cancelAt;
-    if (fs.host.goOn) break;  // the call ended before that pump
-  }
+  });
 }
 
 TEST_F(SyncYearTest, ACancelledRebuildGivesTheOldYearFilesBack) {
@@ -138,26 +148,13 @@ TEST_F(SyncYearTest, ACancelledRebuildGivesTheOldYearFilesBack) {
   const std::string before = test::ReadFile(YearFile("EURUSD"));
   test::PublishDay(fs, kPage, kJan4);
   DeleteFile(Marker());
-  namespace fsys = std::filesystem;
-  test::TempDir saved;
-  for (const char* tree : {"OriginalArchive", "HistoricalData"})
-    fsys::copy(fs.home / tree, saved / tree, fsys::copy_options::recursive);
-  for (int cancelAt = 1;; ++cancelAt) {
-    for (const char* tree : {"OriginalArchive", "HistoricalData"}) {
-      fsys::remove_all(fs.home / tree);
-      fsys::copy(saved / tree, fs.home / tree, fsys::copy_options::recursive);
-    }
-    fs.host.goOn = true;
-    fs.host.CancelAtPump(cancelAt);
-    const bool done = SyncYear(s, kPage, "2011");
-    EXPECT_EQ(done, FileExists(Marker())) << "cancelled at pump " << cancelAt;
+  CancelSweep([&](int cancelAt, bool done) {
     if (!done) {
       EXPECT_EQ(test::ReadFile(YearFile("EURUSD")), before) << "cancelled at pump " << cancelAt;
     }
     EXPECT_FALSE(FileExists(YearFile("EURUSD") + YearOutputsAside::kSuffix))
         << "cancelled at pump " << cancelAt;
-    if (fs.host.goOn) break;
-  }
+  });
 }
 
 TEST_F(SyncYearTest, ARetryLimitThatIsNoNumberEndsTheRun) {

@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "tests/common/temp_dir.h"
+#include "tests/run/e2e_fixture.h"
 
 extern char** environ;
 
@@ -63,24 +64,7 @@ inline bool LooksTemporary(const std::string& rel) {
 // "" when equal; otherwise one line per missing, different or unexpected file. Files named as
 // temporaries are left to Leftovers(), so that a drill can go on past them and list them all.
 inline std::string Differences(const Tree& expected, const Tree& actual) {
-  std::string report;
-  for (const auto& [path, content] : expected) {
-    auto it = actual.find(path);
-    if (it == actual.end()) {
-      report += "missing " + path + "\n";
-    } else if (it->second != content) {
-      std::size_t at = 0;
-      while (at < content.size() && at < it->second.size() && content[at] == it->second[at]) ++at;
-      report += "differs " + path + " from byte " + std::to_string(at) + " (expected " +
-                std::to_string(content.size()) + " bytes, got " + std::to_string(it->second.size()) + ")\n";
-    }
-  }
-  for (const auto& [path, content] : actual) {
-    if (!expected.count(path) && !LooksTemporary(path)) {
-      report += "unexpected " + path + " (" + std::to_string(content.size()) + " bytes)\n";
-    }
-  }
-  return report;
+  return TreeDifferences(expected, actual, LooksTemporary);
 }
 
 // Temporary files that a finished home still holds: each one was left by a stopped run and would

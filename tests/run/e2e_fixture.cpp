@@ -115,7 +115,8 @@ FileTree ReadOutputs(const std::string& home) {
   return tree;
 }
 
-std::string TreeDifferences(const FileTree& expected, const FileTree& actual) {
+std::string TreeDifferences(const FileTree& expected, const FileTree& actual,
+                            const std::function<bool(const std::string&)>& ignoreExtra) {
   std::string report;
   for (const auto& [path, content] : expected) {
     auto it = actual.find(path);
@@ -129,7 +130,8 @@ std::string TreeDifferences(const FileTree& expected, const FileTree& actual) {
     }
   }
   for (const auto& [path, content] : actual) {
-    if (!expected.count(path)) report += "unexpected " + path + "\n";
+    if (expected.count(path) || (ignoreExtra && ignoreExtra(path))) continue;
+    report += "unexpected " + path + " (" + std::to_string(content.size()) + " bytes)\n";
   }
   return report;
 }

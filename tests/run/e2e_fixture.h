@@ -2,6 +2,7 @@
 // Whole runs over loopback: a generated archive site served on 127.0.0.1, a fresh home directory,
 // the real page browser and downloader, and the expected output tree computed independently from
 // the site's day files.
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -36,8 +37,10 @@ FileTree ExpectedOutputs(const tools::FakeSite& site, bool merge);
 // Every file below OriginalArchive/ and HistoricalData/ of a home.
 FileTree ReadOutputs(const std::string& home);
 
-// "" when equal; otherwise one line per missing, unexpected or different file.
-std::string TreeDifferences(const FileTree& expected, const FileTree& actual);
+// "" when equal; otherwise one line per missing, unexpected or different file. Extra files for which
+// ignoreExtra is true are not reported.
+std::string TreeDifferences(const FileTree& expected, const FileTree& actual,
+                            const std::function<bool(const std::string&)>& ignoreExtra = {});
 
 // The site and its server: the site directory lives in its own temporary directory.
 struct ServedSite {
