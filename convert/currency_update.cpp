@@ -12,11 +12,9 @@
 #include "convert/buffer_arena.h"
 #include "convert/cross_check.h"
 #include "convert/day_file_reader.h"
-#include "convert/fast_line.h"
+#include "convert/day_part.h"
 #include "convert/file_lines.h"
-#include "convert/line_converter.h"
-#include "convert/scanned_line.h"
-#include "convert/ticker_matcher.h"
+#include "convert/pair_worker.h"
 #include "convert/year_files.h"
 #include "convert/year_output.h"
 #include "support/errors.h"
@@ -31,7 +29,7 @@ namespace {
 constexpr std::size_t kFewDayFiles = 8;
 
 struct TickerRun {
-  std::string ticker, head;
+  std::string ticker;
   std::unique_ptr<YearOutput> out;
   bool hadLines = false;  // an earlier day file of the call had lines of the ticker
   bool inDay = false;     // the day file in hand has had a line of the ticker
@@ -47,102 +45,79 @@ struct CallContext {
   int gapHours;
 };
 
+// Adds one piece's lines of a ticker to its year file. The ticker's first line of a day file is
+// where its overlap key is looked for: anywhere in the year file for its first day file of the call,
+// in the last day's worth of lines after that.
+// `before`: the lines of the day file in front of the piece.
+void JoinLines(TickerRun& r, TickerLines& lines, const std::string& dayName, std::size_t before) {
+  if (lines.empty()) return;
+  if (!r.inDay) {
+    r.inDay = true;
+    const std::string& key = lines.firstKey;
+    auto hit = r.hadLines ? r.out->FindInWindow(key) : r.out->FindInWhole(key);
+    r.hadLines = true;
+    if (hit) {
+      r.logs->push_back(dayName + " " + std::to_string(before + lines.firstIndex) + "行目にて" + r.ticker +
+                        "の" + key + "分が\r\n" + hit->line + "\r\nと被ったので、そこから再生成します");
+      r.out->CutAt(hit->offset);
+    }
+  }
+  r.out->AppendLines(lines.bytes.view(), lines.starts, lines.irregularEnd);
+}
+
 // One pass over the day files for tickers that appear once in `tickers`. Commits on success.
+// Each day file is cut in two at a line end; the two pieces are converted at once, then the two
+// threads join the pieces into the year files, each taking every other ticker.
 bool RunPass(const CallContext& c, const LineList& tickers, std::vector<std::vector<std::string>*>& logs) {
   const bool tailAppend = !FileExists(c.yearDir + "complete.arlm");
   const YearLineShape baseShape{"", c.s.formats.DateSeparator};
   const bool manyDays = c.dayFiles.size() > kFewDayFiles;
   BufferArena arena(tickers.size() * YearOutput::BufferBytes(manyDays));
   std::vector<TickerRun> runs(tickers.size());
+  std::vector<std::string> heads(tickers.size());
   for (std::size_t i = 0; i < tickers.size(); ++i) {
     TickerRun& r = runs[i];
     r.ticker = tickers[i];
-    r.head = c.options.RadioGroup1 == 0 ? r.ticker + "," : "";
+    heads[i] = c.options.RadioGroup1 == 0 ? r.ticker + "," : "";
     r.logs = logs[i];
     CreateTickerDirs(c.s.paths, c.options, r.ticker);
     YearLineShape shape = baseShape;
-    shape.head = r.head;
+    shape.head = heads[i];
     r.out = std::make_unique<YearOutput>(YearFilePath(c.s.paths, c.options, r.ticker, c.year), shape,
                                          tailAppend, manyDays, arena.Take(YearOutput::BufferBytes(manyDays)));
   }
 
-  TickerMatcher matcher(tickers);
-  LineConverter converter(c.s.formats, c.gapHours);
-  const bool fastAllowed = matcher.OnlyFieldBound();
-  const char separator = c.s.formats.DateSeparator;
-  DayFileReader reader(c.yearDir, c.dayFiles);
+  DayPart front(tickers, heads, c.s.formats, c.gapHours), back(tickers, heads, c.s.formats, c.gapHours);
+  PairWorker worker;
   for (const std::string& name : c.dayFiles) {
-    const std::string_view text = reader.Next();
+    const std::string path = c.yearDir + name;
+    DayFileReader().Open(path);  // a day file that cannot be read fails here, before any pumping
     c.s.Pump();
     c.s.Sleep(0);
     if (!c.s.GoOn()) return false;
 
-    for (TickerRun& r : runs) r.inDay = false;
-    bool statusShown = false;
-    std::size_t index = 0;
-    ScannedLine line;
-    FastLine fast;
-    // The first two fields of the last line of the general path, when the lines that repeat them
-    // may take the fast path: they belong to prefixRuns (converting) or to no ticker.
-    std::string_view prefix;
-    bool prefixConverts = false;
-    std::vector<TickerRun*> prefixRuns;
-    LineScanner scanner(text);
-    for (;; ++index) {
-      if (!prefix.empty() && ReadFastLine(text, scanner.Pos(), prefix, prefixConverts, fast)) {
-        scanner.SkipTo(fast.next);
-        if (!prefixConverts) continue;
-        bool regular = false;
-        const std::string_view key = converter.KeyOnKeyedDate(fast.time, fast.minute, regular);
-        if (regular && separator != '/') regular = fast.prices.find(separator) == std::string_view::npos;
-        for (TickerRun* r : prefixRuns) r->out->Append(r->head, key, fast.prices, regular);
-        continue;
-      }
-      if (!scanner.Next(line)) break;
-      prefix = {};
-      std::string_view dateField;
-      if (fastAllowed && line.plain && line.commaCount >= 2) {
-        dateField = line.text.substr(line.commas[0] + 1, line.commas[1] - line.commas[0] - 1);
-        if (!IsSafeField(dateField)) dateField = {};
-      }
-      const std::vector<int>& matches = matcher.Match(line);
-      if (matches.empty()) {
-        if (!dateField.empty()) {
-          prefix = line.text.substr(0, line.commas[1] + 1);
-          prefixConverts = false;
-        }
-        continue;
-      }
-      const ConvertedLine converted = converter.Convert(line);
-      for (int m : matches) {
-        TickerRun& r = runs[static_cast<std::size_t>(m)];
-        if (!r.inDay) {
-          r.inDay = true;
-          if (!statusShown) {
-            c.s.SetStatus(r.ticker + " " + converter.LastArchiveDate() + " をチェック/追記中");
-            statusShown = true;
-          }
-          const std::string_view key = converted.key;
-          // Only the ticker's first day file of the call may start anywhere in the year file.
-          auto hit = r.hadLines ? r.out->FindInWindow(key) : r.out->FindInWhole(key);
-          r.hadLines = true;
-          if (hit) {
-            r.logs->push_back(name + " " + std::to_string(index) + "行目にて" + r.ticker + "の" +
-                              std::string(key) + "分が\r\n" + hit->line +
-                              "\r\nと被ったので、そこから再生成します");
-            r.out->CutAt(hit->offset);
-          }
-        }
-        r.out->Append(r.head, converted.key, converted.prices, converted.regular);
-      }
-      if (!dateField.empty() && converter.KeyedDateField() == dateField) {
-        prefix = line.text.substr(0, line.commas[1] + 1);
-        prefixConverts = true;
-        prefixRuns.clear();
-        for (int m : matches) prefixRuns.push_back(&runs[static_cast<std::size_t>(m)]);
-      }
+    const std::int64_t size = FileSizeByName(path);
+    if (size < 2) {
+      front.Convert(path, 0, -1);
+      back.Clear();
+    } else {
+      worker.Run([&] { front.Convert(path, 0, size / 2); }, [&] { back.Convert(path, size / 2, -1); });
     }
-    for (TickerRun& r : runs) r.out->Flush();
+    const DayPart& first = front.FirstTicker() >= 0 ? front : back;
+    if (first.FirstTicker() >= 0)
+      c.s.SetStatus(tickers[static_cast<std::size_t>(first.FirstTicker())] + " " + first.FirstDate() +
+                    " をチェック/追記中");
+
+    auto join = [&](std::size_t parity) {
+      for (std::size_t i = parity; i < runs.size(); i += 2) {
+        TickerRun& r = runs[i];
+        r.inDay = false;
+        JoinLines(r, front.Tickers()[i], name, 0);
+        JoinLines(r, back.Tickers()[i], name, front.LineCount());
+        r.out->Flush();
+      }
+    };
+    worker.Run([&] { join(0); }, [&] { join(1); });
   }
 
   for (TickerRun& r : runs) {

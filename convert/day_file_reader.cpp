@@ -1,24 +1,110 @@
 #include "convert/day_file_reader.h"
 
-#include "convert/file_lines.h"
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "support/errors.h"
 
 namespace arl {
 
-DayFileReader::~DayFileReader() {
-  if (pending_.valid()) pending_.wait();
+namespace {
+[[noreturn]] void Fail(const std::string& what, const std::string& path, int error) {
+  throw EInOutError("I/O error: " + what + " " + path + ": " + std::strerror(error));
+}
+}  // namespace
+
+void DayFileReader::Close() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
 }
 
-void DayFileReader::Start(std::size_t index) {
-  pending_ = std::async(std::launch::async,
-                        [this, index] { ReadWholeFile(directory_ + names_[index], buffers_[index % 2]); });
+void DayFileReader::Open(const std::string& path, std::int64_t from, std::int64_t until) {
+  Close();
+  offset_ = from;
+  until_ = until;
+  path_ = path;
+  buffer_.Clear();
+  handedOut_ = 0;
+  atEnd_ = partDone_ = false;
+  // Without blocking on a pipe nobody writes to.
+  fd_ = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd_ < 0) Fail("cannot open", path, errno);
+  struct stat info;
+  const bool stated = ::fstat(fd_, &info) == 0;
+  if (!stated || !S_ISREG(info.st_mode)) {
+    const int error = stated ? EINVAL : errno;
+    Close();
+    Fail("cannot read", path, error);
+  }
+  if (from > 0 && !SkipToLineStart()) Close();
 }
 
-std::string_view DayFileReader::Next() {
-  if (!pending_.valid()) Start(next_);
-  pending_.get();  // raises the read's error
-  const std::size_t index = next_++;
-  if (next_ < names_.size()) Start(next_);
-  return buffers_[index % 2].view();
+bool DayFileReader::SkipToLineStart() {
+  for (;;) {
+    if (!ReadMore()) return false;
+    const void* lf = std::memchr(buffer_.data(), '\n', buffer_.size());
+    if (lf != nullptr) {
+      handedOut_ = static_cast<std::size_t>(static_cast<const char*>(lf) - buffer_.data()) + 1;
+      return true;
+    }
+    offset_ += static_cast<std::int64_t>(buffer_.size());
+    buffer_.Clear();
+  }
+}
+
+bool DayFileReader::ReadMore() {
+  for (;;) {
+    const ssize_t got = ::pread(fd_, buffer_.Room(piece_), piece_,
+                                static_cast<off_t>(offset_ + static_cast<std::int64_t>(buffer_.size())));
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) Fail("cannot read", path_, errno);
+    buffer_.Commit(static_cast<std::size_t>(got));
+    return got > 0;
+  }
+}
+
+bool DayFileReader::Next(std::string_view& piece) {
+  if (partDone_) Close();
+  if (fd_ < 0) return false;
+  // The unfinished last line of the piece before moves to the front.
+  if (handedOut_ > 0) buffer_.EraseFront(handedOut_);
+  offset_ += static_cast<std::int64_t>(handedOut_);
+  handedOut_ = 0;
+  for (;;) {
+    const std::size_t searched = buffer_.size();
+    if (!atEnd_) atEnd_ = !ReadMore();
+    if (atEnd_) {
+      Close();
+      if (buffer_.empty()) return false;
+      handedOut_ = buffer_.size();
+      piece = buffer_.view();
+      return true;
+    }
+    const char* data = buffer_.data();
+    if (until_ >= 0 && offset_ + static_cast<std::int64_t>(buffer_.size()) > until_) {
+      // The part ends with the first LF at or after `until`.
+      const auto at = static_cast<std::size_t>(std::max<std::int64_t>(until_ - offset_, 0));
+      const std::size_t look = std::max(at, searched);
+      const void* stop = std::memchr(data + look, '\n', buffer_.size() - look);
+      if (stop != nullptr) {
+        handedOut_ = static_cast<std::size_t>(static_cast<const char*>(stop) - data) + 1;
+        piece = std::string_view(data, handedOut_);
+        partDone_ = true;
+        return true;
+      }
+    }
+    const void* lf = ::memrchr(data + searched, '\n', buffer_.size() - searched);
+    if (lf != nullptr) {
+      handedOut_ = static_cast<std::size_t>(static_cast<const char*>(lf) - data) + 1;
+      piece = std::string_view(data, handedOut_);
+      return true;
+    }
+  }
 }
 
 }  // namespace arl

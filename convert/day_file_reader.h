@@ -1,37 +1,48 @@
 #pragma once
-// DayFileReader: hands out the day files of a conversion call in order, reading the next one on a
-// helper thread while the current one is converted. The helper only reads files into one of two
-// buffers; the go-on flag, the pumping and every call on the session stay with the caller. A day
-// file that cannot be read raises its EInOutError from the Next() call that would have returned it,
-// as reading it then would have; the destructor waits for a read in flight.
-#include <future>
+// DayFileReader: reads a day file a piece at a time into one buffer small enough to stay in the
+// processor's cache while the piece's lines are converted, the way `cat` streams a file; converting
+// from a whole-file buffer instead moved every byte through main memory twice more. Each piece is
+// whole lines: it ends just behind a LF, or at the end of the file (a line longer than a piece, or
+// a file whose lines end in CR alone, makes the buffer grow). Only regular files are read (a pipe or
+// a device could stall the run); failures raise EInOutError.
+#include <cstdint>
 #include <string>
 #include <string_view>
 
 #include "convert/byte_buffer.h"
-#include "support/text.h"
 
 namespace arl {
 
 class DayFileReader {
  public:
-  DayFileReader(std::string directory, const LineList& names)
-      : directory_(std::move(directory)), names_(names) {}
-  ~DayFileReader();
+  static constexpr std::size_t kPiece = 256 << 10;
+
+  explicit DayFileReader(std::size_t piece = kPiece) : piece_(piece) {}
+  ~DayFileReader() { Close(); }
   DayFileReader(const DayFileReader&) = delete;
   DayFileReader& operator=(const DayFileReader&) = delete;
 
-  // The content of the next day file of the list, valid until the following call.
-  std::string_view Next();
+  // Reads the file from its start, or only a part of it: with `from` > 0 the lines begin behind the
+  // first LF at or after `from`; with `until` >= 0 they end with the first LF at or after `until`.
+  // The parts [0, until = m) and [from = m, end) hold every line of the file exactly once.
+  void Open(const std::string& path, std::int64_t from = 0, std::int64_t until = -1);
+  // The next piece of whole lines, valid until the following call; false at the end of the file.
+  bool Next(std::string_view& piece);
 
  private:
-  void Start(std::size_t index);
+  void Close();
+  bool ReadMore();         // false at the end of the file
+  bool SkipToLineStart();  // false when no LF is left
 
-  std::string directory_;
-  const LineList& names_;
-  ByteBuffer buffers_[2];
-  std::future<void> pending_;  // the read of file next_, when started
-  std::size_t next_ = 0;
+  std::size_t piece_;
+  std::string path_;
+  int fd_ = -1;
+  ByteBuffer buffer_;
+  std::size_t handedOut_ = 0;  // bytes at the front of buffer_ already returned
+  std::int64_t offset_ = 0;    // file offset of buffer_[0]
+  std::int64_t until_ = -1;
+  bool atEnd_ = false;
+  bool partDone_ = false;  // the part ended before the end of the file
 };
 
 }  // namespace arl

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "convert/file_lines.h"
+#include "convert/year_line.h"
 #include "support/errors.h"
 
 namespace arl {
@@ -243,19 +244,20 @@ void YearOutput::CutAt(std::int64_t offset) {
 
 void YearOutput::Append(std::string_view head, std::string_view key, std::string_view prices, bool regular) {
   starts_.push_back(tail_.size());
-  const std::size_t length = head.size() + key.size() + prices.size() + 3;
-  char* out = tail_.Room(length);
-  ByteBuffer::CopyShort(out, head.data(), head.size());
-  out += head.size();
-  ByteBuffer::CopyShort(out, key.data(), key.size());
-  out += key.size();
-  *out++ = ',';
-  ByteBuffer::CopyShort(out, prices.data(), prices.size());
-  out += prices.size();
-  out[0] = '\r';
-  out[1] = '\n';
-  tail_.Commit(length);
+  AppendYearLine(tail_, head, key, prices);
   if (!regular) irregularEnd_ = ContentEnd();
+}
+
+void YearOutput::AppendLines(std::string_view bytes, const std::vector<std::size_t>& starts,
+                             std::size_t irregularEnd) {
+  if (starts.empty()) return;
+  const std::size_t base = tail_.size();
+  std::memcpy(tail_.Room(bytes.size()), bytes.data(), bytes.size());
+  tail_.Commit(bytes.size());
+  const std::size_t first = starts_.size();
+  starts_.resize(first + starts.size());
+  for (std::size_t i = 0; i < starts.size(); ++i) starts_[first + i] = base + starts[i];
+  if (irregularEnd > 0) irregularEnd_ = tailStart_ + static_cast<std::int64_t>(base + irregularEnd);
 }
 
 // New bytes stay in memory until they pass kMemoryStage (a daily append never makes a side file);

@@ -52,6 +52,9 @@ class YearOutput {
   // Appends the line head + key + "," + prices + CR LF. `regular`: the date separator occurs in key
   // and prices only inside the key's date (callers pass false when unsure).
   void Append(std::string_view head, std::string_view key, std::string_view prices, bool regular = false);
+  // Appends whole lines made elsewhere: `starts` are where they start in `bytes`, `irregularEnd` is
+  // the end of the last line that is not regular (0 when all are).
+  void AppendLines(std::string_view bytes, const std::vector<std::size_t>& starts, std::size_t irregularEnd);
   // Writes what is pending to the side file and trims the window.
   void Flush();
   void Commit();

@@ -1,0 +1,99 @@
+#include "convert/day_part.h"
+
+#include "convert/fast_line.h"
+#include "convert/scanned_line.h"
+#include "convert/year_line.h"
+
+namespace arl {
+
+DayPart::DayPart(const LineList& tickers, const std::vector<std::string>& heads,
+                 const FormatSettings& formats, int gapHours)
+    : heads_(heads),
+      matcher_(tickers),
+      converter_(formats, gapHours),
+      separator_(formats.DateSeparator),
+      lines_(tickers.size()) {}
+
+void DayPart::Add(int ticker, std::string_view key, std::string_view prices, bool regular,
+                  std::size_t index) {
+  TickerLines& t = lines_[static_cast<std::size_t>(ticker)];
+  if (t.starts.empty()) {
+    t.firstKey.assign(key);
+    t.firstIndex = index;
+    if (firstTicker_ < 0) {
+      firstTicker_ = ticker;
+      firstDate_ = converter_.LastArchiveDate();
+    }
+  }
+  t.starts.push_back(t.bytes.size());
+  AppendYearLine(t.bytes, heads_[static_cast<std::size_t>(ticker)], key, prices);
+  if (!regular) t.irregularEnd = t.bytes.size();
+}
+
+void DayPart::Clear() {
+  for (TickerLines& t : lines_) t.Clear();
+  firstTicker_ = -1;
+  lineCount_ = 0;
+}
+
+void DayPart::Convert(const std::string& path, std::int64_t from, std::int64_t until) {
+  Clear();
+  reader_.Open(path, from, until);
+  std::size_t index = 0;
+  std::string_view text;
+  while (reader_.Next(text)) ConvertPiece(text, index);
+  lineCount_ = index;
+}
+
+void DayPart::ConvertPiece(std::string_view text, std::size_t& index) {
+  const bool fastAllowed = matcher_.OnlyFieldBound();
+  ScannedLine line;
+  FastLine fast;
+  // The first two fields of the last line of the general path, when the lines that repeat them may
+  // take the fast path: they belong to prefixTickers (converting) or to no ticker.
+  std::string_view prefix;
+  bool prefixConverts = false;
+  std::vector<int> prefixTickers;
+  LineScanner scanner(text);
+  for (;; ++index) {
+    if (!prefix.empty() && ReadFastLine(text, scanner.Pos(), prefix, prefixConverts, fast)) {
+      scanner.SkipTo(fast.next);
+      if (!prefixConverts) continue;
+      bool regular = false;
+      const std::string_view key = converter_.KeyOnKeyedDate(fast.time, fast.minute, regular);
+      if (regular && separator_ != '/') regular = fast.prices.find(separator_) == std::string_view::npos;
+      // These tickers already have a line in this piece: straight to their bytes.
+      for (int m : prefixTickers) {
+        TickerLines& t = lines_[static_cast<std::size_t>(m)];
+        t.starts.push_back(t.bytes.size());
+        AppendYearLine(t.bytes, heads_[static_cast<std::size_t>(m)], key, fast.prices);
+        if (!regular) t.irregularEnd = t.bytes.size();
+      }
+      continue;
+    }
+    if (!scanner.Next(line)) break;
+    prefix = {};
+    std::string_view dateField;
+    if (fastAllowed && line.plain && line.commaCount >= 2) {
+      dateField = line.text.substr(line.commas[0] + 1, line.commas[1] - line.commas[0] - 1);
+      if (!IsSafeField(dateField)) dateField = {};
+    }
+    const std::vector<int>& matches = matcher_.Match(line);
+    if (matches.empty()) {
+      if (!dateField.empty()) {
+        prefix = line.text.substr(0, line.commas[1] + 1);
+        prefixConverts = false;
+      }
+      continue;
+    }
+    const ConvertedLine converted = converter_.Convert(line);
+    for (int m : matches) Add(m, converted.key, converted.prices, converted.regular, index);
+    if (!dateField.empty() && converter_.KeyedDateField() == dateField) {
+      prefix = line.text.substr(0, line.commas[1] + 1);
+      prefixConverts = true;
+      prefixTickers = matches;
+    }
+  }
+}
+
+}  // namespace arl

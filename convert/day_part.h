@@ -1,0 +1,69 @@
+#pragma once
+// DayPart: converts a part of a day file (whole lines) into each ticker's new year-file lines,
+// without touching any year file. A day file is cut in two at a line end and both parts are
+// converted at once on two threads; the parts are then joined per ticker, in file order, into the
+// year files. Each converter has its own caches, so the two never share state. A malformed line of
+// a currency raises EConvertError as converting the whole file would.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "convert/byte_buffer.h"
+#include "convert/day_file_reader.h"
+#include "convert/line_converter.h"
+#include "convert/ticker_matcher.h"
+#include "support/text.h"
+
+namespace arl {
+
+// One ticker's lines from one piece.
+struct TickerLines {
+  ByteBuffer bytes;                 // whole year-file lines
+  std::vector<std::size_t> starts;  // where each line starts in bytes
+  std::string firstKey;             // the overlap key of the first line
+  std::size_t firstIndex = 0;       // line number of that line in the day file
+  std::size_t irregularEnd = 0;     // end of the last line not of the regular shape, 0 if none
+
+  bool empty() const { return starts.empty(); }
+  void Clear() {
+    bytes.Clear();
+    starts.clear();
+    irregularEnd = 0;
+  }
+};
+
+class DayPart {
+ public:
+  // `heads`: the ticker column (with its comma) or "" for each ticker of the list.
+  DayPart(const LineList& tickers, const std::vector<std::string>& heads, const FormatSettings& formats,
+          int gapHours);
+
+  // Converts the lines of a part of a day file (see DayFileReader::Open); their numbers count from
+  // the part's first line.
+  void Convert(const std::string& path, std::int64_t from, std::int64_t until);
+
+  void Clear();  // as after converting nothing
+  std::vector<TickerLines>& Tickers() { return lines_; }
+  std::size_t LineCount() const { return lineCount_; }
+  // The first ticker with a line in the piece (-1 when none) and that line's date as the archive
+  // writes it, for the status line.
+  int FirstTicker() const { return firstTicker_; }
+  const std::string& FirstDate() const { return firstDate_; }
+
+ private:
+  void ConvertPiece(std::string_view text, std::size_t& index);
+  void Add(int ticker, std::string_view key, std::string_view prices, bool regular, std::size_t index);
+
+  const std::vector<std::string>& heads_;
+  DayFileReader reader_;
+  TickerMatcher matcher_;
+  LineConverter converter_;
+  char separator_;
+  std::vector<TickerLines> lines_;
+  std::size_t lineCount_ = 0;
+  int firstTicker_ = -1;
+  std::string firstDate_;
+};
+
+}  // namespace arl

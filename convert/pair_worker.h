@@ -1,0 +1,35 @@
+#pragma once
+// PairWorker: a second thread that runs one task alongside the caller's own and waits for both, so
+// that a conversion uses two cores. The helper thread lives as long as the object. An exception of
+// either task is rethrown by Run() once both have ended (the caller's own first), so nothing the
+// tasks use is released while the other still runs. Failing to start the thread raises
+// std::system_error from the constructor.
+#include <condition_variable>
+#include <exception>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+namespace arl {
+
+class PairWorker {
+ public:
+  PairWorker();
+  ~PairWorker();
+  PairWorker(const PairWorker&) = delete;
+  PairWorker& operator=(const PairWorker&) = delete;
+
+  void Run(const std::function<void()>& mine, const std::function<void()>& theirs);
+
+ private:
+  void Loop();
+
+  std::mutex mutex_;
+  std::condition_variable wake_, done_;
+  const std::function<void()>* task_ = nullptr;
+  bool stop_ = false;
+  std::exception_ptr error_;
+  std::thread thread_;
+};
+
+}  // namespace arl
