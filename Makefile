@@ -4,7 +4,7 @@ ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build check test asan demo demo-gui bench fuzz fuzz-build fuzz-smoke lint format format-check clean
+.PHONY: all deps configure build check test asan tsan demo demo-gui bench fuzz fuzz-build fuzz-smoke lint format format-check clean
 
 all: build
 
@@ -26,6 +26,12 @@ asan: deps
 	cmake -S . -B $(ASAN_BUILD) -DARL_CORE_ONLY=ON -DARL_SANITIZE=ON -DARL_WERROR=ON -DCMAKE_BUILD_TYPE=Debug >/dev/null
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j $(JOBS) -E CrashAnywhere
+
+# The conversion's tests under ThreadSanitizer: it converts each day file on two threads.
+tsan: deps
+	cmake -S . -B build-tsan -DARL_CORE_ONLY=ON -DARL_TSAN=ON -DARL_WERROR=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	cmake --build build-tsan --target test_convert -j $(JOBS)
+	TSAN_OPTIONS=halt_on_error=1 build-tsan/bin/test_convert
 
 # libFuzzer targets (clang). `make fuzz` runs each for FUZZ_SECONDS; check runs them briefly.
 FUZZ_SECONDS ?= 60
@@ -50,7 +56,7 @@ format-check:
 	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
 
 # The test command: every test, once more under the sanitizers, and each fuzz target briefly.
-check: test asan fuzz-smoke
+check: test asan tsan fuzz-smoke
 
 demo: build
 	scripts/demo $(BUILD)
@@ -64,4 +70,4 @@ bench: deps
 	scripts/bench build-bench
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) build-bench build-fuzz build-lint
+	rm -rf $(BUILD) $(ASAN_BUILD) build-tsan build-bench build-fuzz build-lint

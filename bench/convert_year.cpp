@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 
 #include "bench/bench_util.h"
 #include "convert/cross_check.h"
@@ -62,26 +63,36 @@ int main(int argc, char** argv) {
     WriteText(yearDir + names.back(), text);
   }
 
-  // Full-year rebuild of all but the last day.
+  // Full-year rebuild of all but the last day, three times each against three copies by `cat`: the
+  // fastest of each is compared, as the least disturbed by whatever else the machine does.
   const std::string catOut = dir.path() + "cat.out";
-  // Every timed step starts with the generated files on disk and the cache warm.
-  ::sync();
-  benchutil::ShellSeconds("cat " + yearDir + "*.txt > /dev/null");
-  const double catDays = benchutil::ShellSeconds("cat " + yearDir + "*.txt > " + catOut);
-  DeleteFile(catOut);
-  ::sync();
-  const auto rebuild = benchutil::RunInChild([&] {
-    LineList list = names;
-    return UpdateCurrencyYearFiles(s, list, yearDir, "2005") ? 0 : 1;
-  });
-  if (rebuild.exitCode != 0) {
-    std::printf("rebuild FAILED\n");
-    return 1;
+  double catDays = 1e9;
+  benchutil::ChildResult rebuild;
+  rebuild.seconds = 1e9;
+  for (int round = 0; round < 3; ++round) {
+    // Every timed step starts with the generated files on disk and the cache warm.
+    std::filesystem::remove_all(s.paths.DataDir);
+    PrepareWorkingFolders(s.paths);
+    ::sync();
+    benchutil::ShellSeconds("cat " + yearDir + "*.txt > /dev/null");
+    const double catRound = benchutil::ShellSeconds("cat " + yearDir + "*.txt > " + catOut);
+    catDays = std::min(catDays, catRound);
+    DeleteFile(catOut);
+    ::sync();
+    const auto run = benchutil::RunInChild([&] {
+      LineList list = names;
+      return UpdateCurrencyYearFiles(s, list, yearDir, "2005") ? 0 : 1;
+    });
+    if (run.exitCode != 0) {
+      std::printf("rebuild FAILED\n");
+      return 1;
+    }
+    std::printf("  rebuild %.2f s (cpu %.2f s), cat %.2f s\n", run.seconds, run.cpuSeconds, catRound);
+    if (run.seconds < rebuild.seconds) rebuild = run;
   }
   std::printf(
       "full-year rebuild: %zu day files, %lld lines, %.1f MB in %.2f s (cpu %.2f s, %.2f M lines/s); cat "
-      "%.2f s; "
-      "ratio %.2f (target <= 2.0); peak memory %.1f MB (target <= 256)\n",
+      "%.2f s; ratio %.2f (target <= 2.0); peak memory %.1f MB (target <= 256)\n",
       names.size(), static_cast<long long>(lines), bytes / 1e6, rebuild.seconds, rebuild.cpuSeconds,
       lines / rebuild.seconds / 1e6, catDays, rebuild.seconds / catDays, rebuild.peakKb / 1024.0);
 

@@ -6,6 +6,8 @@
 #include "convert/currency_update.h"
 
 #include <algorithm>
+#include <chrono>
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -15,6 +17,7 @@
 #include "convert/day_part.h"
 #include "convert/file_lines.h"
 #include "convert/pair_worker.h"
+#include "convert/ticker_joins.h"
 #include "convert/year_files.h"
 #include "convert/year_output.h"
 #include "support/errors.h"
@@ -28,14 +31,6 @@ namespace {
 // A daily append re-runs about a week of day files; its new lines stay in memory until the commit.
 constexpr std::size_t kFewDayFiles = 8;
 
-struct TickerRun {
-  std::string ticker;
-  std::unique_ptr<YearOutput> out;
-  bool hadLines = false;  // an earlier day file of the call had lines of the ticker
-  bool inDay = false;     // the day file in hand has had a line of the ticker
-  std::vector<std::string>* logs = nullptr;
-};
-
 struct CallContext {
   Session& s;
   const OptionValues& options;
@@ -45,29 +40,31 @@ struct CallContext {
   int gapHours;
 };
 
-// Adds one piece's lines of a ticker to its year file. The ticker's first line of a day file is
-// where its overlap key is looked for: anywhere in the year file for its first day file of the call,
-// in the last day's worth of lines after that.
-// `before`: the lines of the day file in front of the piece.
-void JoinLines(TickerRun& r, TickerLines& lines, const std::string& dayName, std::size_t before) {
-  if (lines.empty()) return;
-  if (!r.inDay) {
-    r.inDay = true;
-    const std::string& key = lines.firstKey;
-    auto hit = r.hadLines ? r.out->FindInWindow(key) : r.out->FindInWhole(key);
-    r.hadLines = true;
-    if (hit) {
-      r.logs->push_back(dayName + " " + std::to_string(before + lines.firstIndex) + "行目にて" + r.ticker +
-                        "の" + key + "分が\r\n" + hit->line + "\r\nと被ったので、そこから再生成します");
-      r.out->CutAt(hit->offset);
-    }
-  }
-  r.out->AppendLines(lines.bytes.view(), lines.starts, lines.irregularEnd);
+double Seconds(const std::function<void()>& f) {
+  const auto start = std::chrono::steady_clock::now();
+  f();
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
+// The share of a day file the front part takes. The front thread also writes its lines out, so it
+// gets less than half; how much less is learned from the days before, as machines differ.
+class WorkSplit {
+ public:
+  double Front() const { return front_; }
+  void Learn(double frontSeconds, double backSeconds) {
+    if (frontSeconds <= 0 || backSeconds <= 0) return;
+    const double frontRate = front_ / frontSeconds, backRate = (1 - front_) / backSeconds;
+    const double even = frontRate / (frontRate + backRate);
+    front_ = std::clamp((front_ + even) / 2, 0.2, 0.8);
+  }
+
+ private:
+  double front_ = 0.5;
+};
+
 // One pass over the day files for tickers that appear once in `tickers`. Commits on success.
-// Each day file is cut in two at a line end; the two pieces are converted at once, then the two
-// threads join the pieces into the year files, each taking every other ticker.
+// Each day file is cut in two at a line end and both parts are converted at once: the front part's
+// lines go to the year files as they come, the back part's once the front part is done.
 bool RunPass(const CallContext& c, const LineList& tickers, std::vector<std::vector<std::string>*>& logs) {
   const bool tailAppend = !FileExists(c.yearDir + "complete.arlm");
   const YearLineShape baseShape{"", c.s.formats.DateSeparator};
@@ -87,38 +84,51 @@ bool RunPass(const CallContext& c, const LineList& tickers, std::vector<std::vec
                                          tailAppend, manyDays, arena.Take(YearOutput::BufferBytes(manyDays)));
   }
 
-  DayPart front(tickers, heads, c.s.formats, c.gapHours), back(tickers, heads, c.s.formats, c.gapHours);
+  DayPart front(tickers, heads, c.s.formats, c.gapHours);
+  DayPart backs[2] = {{tickers, heads, c.s.formats, c.gapHours}, {tickers, heads, c.s.formats, c.gapHours}};
+  TickerJoins joins(runs);
   PairWorker worker;
-  for (const std::string& name : c.dayFiles) {
+  WorkSplit split;
+  for (std::size_t day = 0; day < c.dayFiles.size(); ++day) {
+    const std::string& name = c.dayFiles[day];
     const std::string path = c.yearDir + name;
     DayFileReader().Open(path);  // a day file that cannot be read fails here, before any pumping
     c.s.Pump();
     c.s.Sleep(0);
     if (!c.s.GoOn()) return false;
 
+    // The front part's lines go to the year files piece by piece; the back part's wait for the
+    // next day (see TickerJoins), in the staging the day before last used.
+    DayPart& back = backs[day % 2];
+    const DayRef today{day, name, 0};
+    const DayPart::Drain drain = [&](std::vector<TickerLines>& lines) {
+      for (std::size_t i = 0; i < lines.size(); ++i)
+        if (!lines[i].empty()) joins.Join(i, lines[i], today);
+    };
     const std::int64_t size = FileSizeByName(path);
     if (size < 2) {
-      front.Convert(path, 0, -1);
+      joins.JoinPending();
+      front.Convert(path, 0, -1, &drain);
       back.Clear();
     } else {
-      worker.Run([&] { front.Convert(path, 0, size / 2); }, [&] { back.Convert(path, size / 2, -1); });
+      const auto cut = static_cast<std::int64_t>(static_cast<double>(size) * split.Front());
+      double frontSeconds = 0, backSeconds = 0;
+      worker.Run([&] { frontSeconds = Seconds([&] { front.Convert(path, 0, cut, &drain); }); },
+                 [&] {
+                   backSeconds = Seconds([&] {
+                     joins.JoinPending();
+                     back.Convert(path, cut, -1);
+                   });
+                 });
+      split.Learn(frontSeconds, backSeconds);
     }
     const DayPart& first = front.FirstTicker() >= 0 ? front : back;
     if (first.FirstTicker() >= 0)
       c.s.SetStatus(tickers[static_cast<std::size_t>(first.FirstTicker())] + " " + first.FirstDate() +
                     " をチェック/追記中");
-
-    auto join = [&](std::size_t parity) {
-      for (std::size_t i = parity; i < runs.size(); i += 2) {
-        TickerRun& r = runs[i];
-        r.inDay = false;
-        JoinLines(r, front.Tickers()[i], name, 0);
-        JoinLines(r, back.Tickers()[i], name, front.LineCount());
-        r.out->Flush();
-      }
-    };
-    worker.Run([&] { join(0); }, [&] { join(1); });
+    joins.SetPending(back.Tickers(), DayRef{day, name, front.LineCount()});
   }
+  worker.Run([&] { joins.JoinPending(0, 2); }, [&] { joins.JoinPending(1, 2); });
 
   for (TickerRun& r : runs) {
     r.out->Commit();

@@ -36,12 +36,17 @@ void DayPart::Clear() {
   lineCount_ = 0;
 }
 
-void DayPart::Convert(const std::string& path, std::int64_t from, std::int64_t until) {
+void DayPart::Convert(const std::string& path, std::int64_t from, std::int64_t until, const Drain* drain) {
   Clear();
   reader_.Open(path, from, until);
   std::size_t index = 0;
   std::string_view text;
-  while (reader_.Next(text)) ConvertPiece(text, index);
+  while (reader_.Next(text)) {
+    ConvertPiece(text, index);
+    if (drain == nullptr) continue;
+    (*drain)(lines_);
+    for (TickerLines& t : lines_) t.Clear();
+  }
   lineCount_ = index;
 }
 

@@ -5,6 +5,7 @@
 // year files. Each converter has its own caches, so the two never share state. A malformed line of
 // a currency raises EConvertError as converting the whole file would.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -40,8 +41,11 @@ class DayPart {
           int gapHours);
 
   // Converts the lines of a part of a day file (see DayFileReader::Open); their numbers count from
-  // the part's first line.
-  void Convert(const std::string& path, std::int64_t from, std::int64_t until);
+  // the part's first line. With `drain`, the lines are handed to it after every piece read, while
+  // they are still in the processor's cache, and are gone from Tickers() afterwards; this is for the
+  // part in front, whose lines may go to the year files at once.
+  using Drain = std::function<void(std::vector<TickerLines>&)>;
+  void Convert(const std::string& path, std::int64_t from, std::int64_t until, const Drain* drain = nullptr);
 
   void Clear();  // as after converting nothing
   std::vector<TickerLines>& Tickers() { return lines_; }

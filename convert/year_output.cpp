@@ -9,7 +9,6 @@
 #include <cstring>
 
 #include "convert/file_lines.h"
-#include "convert/year_line.h"
 #include "support/errors.h"
 
 namespace arl {
@@ -55,7 +54,29 @@ void CopyRange(int from, std::int64_t fromOffset, int to, std::int64_t toOffset,
   }
 }
 
+// The first 16 bytes of a key, or of a line behind its ticker column (`available` bytes up to the
+// line end, the rest taken as zero), folded into one word. A line that starts with a key of 16 bytes
+// or more without line ends has those bytes before its end, so its word equals the key's.
+std::uint64_t Probe(const char* p, std::size_t available) {
+  std::uint64_t a = 0, b = 0;
+  if (available >= 16) {
+    std::memcpy(&a, p, 8);
+    std::memcpy(&b, p + 8, 8);
+  } else {
+    char bytes[16] = {};
+    std::memcpy(bytes, p, available);
+    std::memcpy(&a, bytes, 8);
+    std::memcpy(&b, bytes + 8, 8);
+  }
+  return a ^ (b * 0x9E3779B97F4A7C15ULL);
+}
+
 }  // namespace
+
+std::uint64_t YearOutput::LineProbe(const char* line, std::size_t length) const {
+  const std::size_t head = shape_.head.size();
+  return length <= head ? 0 : Probe(line + head, length - head);
+}
 
 YearOutput::YearOutput(std::string path, YearLineShape shape, bool tailAppendAllowed, bool manyDays,
                        char* memory)
@@ -158,22 +179,31 @@ void YearOutput::FillWindow() {
   BackwardLines lines([this](std::int64_t o, std::size_t n, char* out) { return ReadContent(o, n, out); },
                       tailStart_);
   std::vector<std::int64_t> offsets;
+  std::vector<std::size_t> lengths;
   std::string_view line;
   std::int64_t offset = 0;
-  while (starts_.size() + offsets.size() < kWindowLines && lines.Previous(line, offset))
+  while (starts_.size() + offsets.size() < kWindowLines && lines.Previous(line, offset)) {
     offsets.push_back(offset);
+    lengths.push_back(line.size());
+  }
   if (offsets.empty()) return;
   const std::int64_t from = offsets.back();
   std::string before(static_cast<std::size_t>(tailStart_ - from), '\0');
   if (ReadContent(from, before.size(), before.data()) != before.size())
     throw EInOutError("I/O error: cannot read " + path_);
   std::vector<std::size_t> starts;
+  std::vector<std::uint64_t> probes;
   starts.reserve(offsets.size() + starts_.size());
-  for (auto it = offsets.rbegin(); it != offsets.rend(); ++it)
-    starts.push_back(static_cast<std::size_t>(*it - from));
+  probes.reserve(offsets.size() + starts_.size());
+  for (std::size_t k = offsets.size(); k-- > 0;) {
+    starts.push_back(static_cast<std::size_t>(offsets[k] - from));
+    probes.push_back(LineProbe(before.data() + starts.back(), lengths[k]));
+  }
   for (std::size_t s : starts_) starts.push_back(s + before.size());
+  probes.insert(probes.end(), probes_.begin(), probes_.end());
   tail_.InsertFront(before);
   starts_.swap(starts);
+  probes_.swap(probes);
   tailStart_ = from;
 }
 
@@ -203,6 +233,17 @@ std::optional<OverlapHit> YearOutput::FindInWindow(std::string_view key) {
   if (WindowIsRegular(first, key)) {
     const std::size_t head = shape_.head.size(), size = tail_.size();
     const char* data = tail_.data();
+    if (key.size() >= 16) {
+      // The lines' words are at hand; the text is looked at only where a word agrees.
+      const std::uint64_t probe = Probe(key.data(), 16);
+      for (std::size_t i = first; i < starts_.size(); ++i) {
+        const std::size_t at = starts_[i] + head;
+        if (probes_[i] == probe && at + key.size() <= size &&
+            std::memcmp(data + at, key.data(), key.size()) == 0)
+          return HitAt(starts_[i]);
+      }
+      return std::nullopt;
+    }
     std::uint64_t last8;  // the key's last bytes differ first between the lines of a day
     std::memcpy(&last8, key.data() + key.size() - 8, 8);
     for (std::size_t i = first; i < starts_.size(); ++i) {
@@ -225,9 +266,11 @@ void YearOutput::CutAt(std::int64_t offset) {
     const auto rel = static_cast<std::size_t>(offset - tailStart_);
     tail_.Shrink(rel);
     while (!starts_.empty() && starts_.back() >= rel) starts_.pop_back();
+    probes_.resize(starts_.size());
   } else {
     tail_.Clear();
     starts_.clear();
+    probes_.clear();
     tailStart_ = offset;
   }
   if (offset < keep_) {
@@ -242,12 +285,6 @@ void YearOutput::CutAt(std::int64_t offset) {
   irregularEnd_ = std::min(irregularEnd_, offset);
 }
 
-void YearOutput::Append(std::string_view head, std::string_view key, std::string_view prices, bool regular) {
-  starts_.push_back(tail_.size());
-  AppendYearLine(tail_, head, key, prices);
-  if (!regular) irregularEnd_ = ContentEnd();
-}
-
 void YearOutput::AppendLines(std::string_view bytes, const std::vector<std::size_t>& starts,
                              std::size_t irregularEnd) {
   if (starts.empty()) return;
@@ -256,7 +293,15 @@ void YearOutput::AppendLines(std::string_view bytes, const std::vector<std::size
   tail_.Commit(bytes.size());
   const std::size_t first = starts_.size();
   starts_.resize(first + starts.size());
-  for (std::size_t i = 0; i < starts.size(); ++i) starts_[first + i] = base + starts[i];
+  probes_.resize(first + starts.size());
+  const char* data = tail_.data();
+  for (std::size_t i = 0; i < starts.size(); ++i) {
+    const std::size_t start = base + starts[i];
+    const std::size_t end =
+        base + (i + 1 < starts.size() ? starts[i + 1] : bytes.size()) - 2;  // before CR LF
+    starts_[first + i] = start;
+    probes_[first + i] = LineProbe(data + start, end - start);
+  }
   if (irregularEnd > 0) irregularEnd_ = tailStart_ + static_cast<std::int64_t>(base + irregularEnd);
 }
 
@@ -279,6 +324,7 @@ void YearOutput::Flush() {
   if (drop < kCompactAt) return;
   tail_.EraseFront(drop);
   tailStart_ += static_cast<std::int64_t>(drop);
+  probes_.erase(probes_.begin(), probes_.begin() + (firstKept - starts_.begin()));
   starts_.erase(starts_.begin(), firstKept);
   for (auto& s : starts_) s -= drop;
 }

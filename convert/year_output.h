@@ -49,11 +49,9 @@ class YearOutput {
   std::optional<OverlapHit> FindInWindow(std::string_view key);
   // Drops every line from the one starting at `offset` on.
   void CutAt(std::int64_t offset);
-  // Appends the line head + key + "," + prices + CR LF. `regular`: the date separator occurs in key
-  // and prices only inside the key's date (callers pass false when unsure).
-  void Append(std::string_view head, std::string_view key, std::string_view prices, bool regular = false);
-  // Appends whole lines made elsewhere: `starts` are where they start in `bytes`, `irregularEnd` is
-  // the end of the last line that is not regular (0 when all are).
+  // Appends whole lines (head + key + "," + prices + CR LF each): `starts` are where they start in
+  // `bytes`, `irregularEnd` is the end of the last line that is not regular (0 when all are); a line
+  // is regular when the date separator occurs in its key and prices only inside the key's date.
   void AppendLines(std::string_view bytes, const std::vector<std::size_t>& starts, std::size_t irregularEnd);
   // Writes what is pending to the side file and trims the window.
   void Flush();
@@ -65,6 +63,7 @@ class YearOutput {
   std::size_t ReadContent(std::int64_t offset, std::size_t length, char* out);
   void FillWindow();
   std::optional<OverlapHit> HitAt(std::size_t from) const;
+  std::uint64_t LineProbe(const char* line, std::size_t length) const;  // length without the line end
   bool WindowIsRegular(std::size_t firstLine, std::string_view key) const;
   void OpenStage();
   void CloseAll();
@@ -86,7 +85,8 @@ class YearOutput {
   bool headRegular_ = false;
   ByteBuffer tail_;  // content from tailStart_ to the end
   std::int64_t tailStart_ = 0;
-  std::vector<std::size_t> starts_;  // line starts in tail_
+  std::vector<std::size_t> starts_;    // line starts in tail_
+  std::vector<std::uint64_t> probes_;  // for each line, its first key bytes folded (see LineProbe)
   bool done_ = false;
 };
 

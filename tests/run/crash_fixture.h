@@ -151,6 +151,7 @@ class CliRun {
   }
   // Waits for the end; a process still there after `limit` is killed and reported as hung (-1).
   int Wait(std::chrono::seconds limit = std::chrono::seconds(120)) {
+    if (pid_ <= 0) return -1;
     const auto deadline = Clock::now() + limit;
     while (!Ended()) {
       if (Clock::now() > deadline) {
@@ -164,7 +165,10 @@ class CliRun {
     }
     return *status_;
   }
-  void Signal(int sig) const { ::kill(pid_, sig); }
+  void Signal(int sig) const {
+    // Never -1 (every process of the user) and never a reaped child's number, which may be reused.
+    if (pid_ > 0 && !status_) ::kill(pid_, sig);
+  }
 
   // What this run has written to the log so far.
   std::string Log() const {

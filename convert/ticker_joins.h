@@ -1,0 +1,57 @@
+#pragma once
+// TickerJoins: the year files of one conversion pass and the joining of converted lines into them
+// from two threads. A ticker's lines must reach its year file in day-file order: a day's front part
+// before its back part, a day before the next. The back part's lines of a day wait ("pending") until
+// that day's front part is done; then whichever thread needs the ticker first joins them: the helper
+// sweeping them up while it converts the next day's back part, or the main thread when the next
+// day's front part reaches the ticker. A lock per ticker keeps the two apart. I/O errors of the year
+// files raise EInOutError from the joining call.
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "convert/day_part.h"
+#include "convert/year_output.h"
+
+namespace arl {
+
+struct TickerRun {
+  std::string ticker;
+  std::unique_ptr<YearOutput> out;
+  bool hadLines = false;           // an earlier day file of the call had lines of the ticker
+  std::size_t lastDay = SIZE_MAX;  // the day of the call whose lines it received last
+  std::vector<std::string>* logs = nullptr;
+};
+
+// Which day file a part's lines come from, and how many lines of the file lie in front of the part.
+struct DayRef {
+  std::size_t number = 0;
+  std::string name;
+  std::size_t before = 0;
+};
+
+class TickerJoins {
+ public:
+  explicit TickerJoins(std::vector<TickerRun>& runs)
+      : runs_(runs), locks_(runs.size()), pending_(runs.size()) {}
+
+  // Joins the ticker's lines now, after its pending ones, and writes them out.
+  void Join(std::size_t ticker, TickerLines& lines, const DayRef& day);
+  // The back part's lines of `day` wait; nothing may be pending and no thread joining.
+  void SetPending(std::vector<TickerLines>& lines, DayRef day);
+  // Joins the pending lines of every `step`-th ticker from `first`.
+  void JoinPending(std::size_t first = 0, std::size_t step = 1);
+
+ private:
+  void JoinLocked(std::size_t ticker, TickerLines& lines, const DayRef& day);
+
+  std::vector<TickerRun>& runs_;
+  std::vector<std::mutex> locks_;
+  std::vector<TickerLines*> pending_;  // per ticker, null when nothing waits
+  DayRef pendingDay_;
+};
+
+}  // namespace arl
