@@ -6,8 +6,6 @@
 #include "convert/currency_update.h"
 
 #include <algorithm>
-#include <chrono>
-#include <functional>
 #include <map>
 #include <memory>
 
@@ -15,7 +13,6 @@
 #include "convert/cross_check.h"
 #include "convert/day_file_reader.h"
 #include "convert/day_part.h"
-#include "convert/file_lines.h"
 #include "convert/pair_worker.h"
 #include "convert/ticker_joins.h"
 #include "convert/year_files.h"
@@ -38,28 +35,6 @@ struct CallContext {
   const std::string& yearDir;
   const std::string& year;
   int gapHours;
-};
-
-double Seconds(const std::function<void()>& f) {
-  const auto start = std::chrono::steady_clock::now();
-  f();
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-// The share of a day file the front part takes. The front thread also writes its lines out, so it
-// gets less than half; how much less is learned from the days before, as machines differ.
-class WorkSplit {
- public:
-  double Front() const { return front_; }
-  void Learn(double frontSeconds, double backSeconds) {
-    if (frontSeconds <= 0 || backSeconds <= 0) return;
-    const double frontRate = front_ / frontSeconds, backRate = (1 - front_) / backSeconds;
-    const double even = frontRate / (frontRate + backRate);
-    front_ = std::clamp((front_ + even) / 2, 0.2, 0.8);
-  }
-
- private:
-  double front_ = 0.5;
 };
 
 // One pass over the day files for tickers that appear once in `tickers`. Commits on success.
@@ -111,16 +86,13 @@ bool RunPass(const CallContext& c, const LineList& tickers, std::vector<std::vec
       front.Convert(path, 0, -1, &drain);
       back.Clear();
     } else {
-      const auto cut = static_cast<std::int64_t>(static_cast<double>(size) * split.Front());
-      double frontSeconds = 0, backSeconds = 0;
-      worker.Run([&] { frontSeconds = Seconds([&] { front.Convert(path, 0, cut, &drain); }); },
-                 [&] {
-                   backSeconds = Seconds([&] {
-                     joins.JoinPending();
-                     back.Convert(path, cut, -1);
-                   });
-                 });
-      split.Learn(frontSeconds, backSeconds);
+      // The front thread also writes its lines out, so its share is learned from the days before.
+      const auto cut = static_cast<std::int64_t>(static_cast<double>(size) * split.Mine());
+      split.Learn(worker.Run([&] { front.Convert(path, 0, cut, &drain); },
+                             [&] {
+                               joins.JoinPending();
+                               back.Convert(path, cut, -1);
+                             }));
     }
     const DayPart& first = front.FirstTicker() >= 0 ? front : back;
     if (first.FirstTicker() >= 0)

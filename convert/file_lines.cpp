@@ -1,7 +1,6 @@
 #include "convert/file_lines.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -128,36 +127,6 @@ int OpenForReading(const std::string& path) {
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) Fail("cannot open " + path);
   return fd;
-}
-
-void ReadWholeFile(const std::string& path, ByteBuffer& out) {
-  // Without blocking on a pipe nobody writes to; only regular files are day files (a pipe or a
-  // device could stall the call or never end).
-  int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) Fail("cannot open " + path);
-  struct stat info;
-  const bool stated = ::fstat(fd, &info) == 0;
-  if (!stated || !S_ISREG(info.st_mode)) {
-    const int error = stated ? EINVAL : errno;
-    ::close(fd);
-    errno = error;
-    Fail("cannot read " + path);
-  }
-  out.Clear();
-  // One read for the whole file, and room to see that it has not grown meanwhile.
-  std::size_t room = static_cast<std::size_t>(info.st_size) + kBlock;
-  for (;;) {
-    ssize_t got = ::read(fd, out.Room(room), room);
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) {
-      ::close(fd);
-      Fail("cannot read " + path);
-    }
-    if (got == 0) break;
-    out.Commit(static_cast<std::size_t>(got));
-    room = kBlock;
-  }
-  ::close(fd);
 }
 
 std::string_view WithoutLineEnd(std::string_view text) {

@@ -1,14 +1,12 @@
 #pragma once
 // Line-level access to files without loading them: a byte source over one or two files, a reader
-// that hands out lines backwards from a given offset, a forward line scanner, and a whole-file read
-// for day files. Lines end at CR LF, LF or CR, as everywhere in the program; offsets are exact, so
-// a line found here can be cut off at its first byte. Read failures raise EInOutError.
+// that hands out lines backwards from a given offset and a forward line scanner. Lines end at CR LF, LF or
+// CR, as everywhere in the program; offsets are exact, so a line found here can be cut off at its first byte.
+// Read failures raise EInOutError.
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
-
-#include "convert/byte_buffer.h"
 
 namespace arl {
 
@@ -37,10 +35,6 @@ class BackwardLines {
 // Calls `visit(line, offset)` for each line of the open file from its start until it returns true.
 // Returns the offset of the line that stopped it, or -1.
 std::int64_t ScanLinesForward(int fd, const std::function<bool(std::string_view, std::int64_t)>& visit);
-
-// Reads a whole regular file into `out` (reusing its capacity). Raises EInOutError when it cannot,
-// and for anything that is not a regular file.
-void ReadWholeFile(const std::string& path, ByteBuffer& out);
 
 // Opens for reading; raises EInOutError with the path when it cannot.
 int OpenForReading(const std::string& path);

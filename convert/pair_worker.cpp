@@ -1,6 +1,14 @@
 #include "convert/pair_worker.h"
 
+#include <algorithm>
+#include <chrono>
+
 namespace arl {
+
+namespace {
+using Clock = std::chrono::steady_clock;
+double Since(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
+}  // namespace
 
 PairWorker::PairWorker() : thread_([this] { Loop(); }) {}
 
@@ -21,19 +29,22 @@ void PairWorker::Loop() {
     const std::function<void()>* task = task_;
     lock.unlock();
     std::exception_ptr error;
+    const auto start = Clock::now();
     try {
       (*task)();
     } catch (...) {
       error = std::current_exception();
     }
+    const double took = Since(start);
     lock.lock();
     error_ = error;
+    theirSeconds_ = took;
     task_ = nullptr;
     done_.notify_one();
   }
 }
 
-void PairWorker::Run(const std::function<void()>& mine, const std::function<void()>& theirs) {
+PairWorker::Seconds PairWorker::Run(const std::function<void()>& mine, const std::function<void()>& theirs) {
   {
     std::lock_guard<std::mutex> lock(mutex_);
     task_ = &theirs;
@@ -41,15 +52,25 @@ void PairWorker::Run(const std::function<void()>& mine, const std::function<void
   }
   wake_.notify_one();
   std::exception_ptr own;
+  const auto start = Clock::now();
   try {
     mine();
   } catch (...) {
     own = std::current_exception();
   }
+  const double took = Since(start);
   std::unique_lock<std::mutex> lock(mutex_);
   done_.wait(lock, [this] { return task_ == nullptr; });
   if (own) std::rethrow_exception(own);
   if (error_) std::rethrow_exception(error_);
+  return {took, theirSeconds_};
+}
+
+void WorkSplit::Learn(const PairWorker::Seconds& took) {
+  if (took.mine <= 0 || took.theirs <= 0) return;
+  const double myRate = mine_ / took.mine, theirRate = (1 - mine_) / took.theirs;
+  const double even = myRate / (myRate + theirRate);
+  mine_ = std::clamp((mine_ + even) / 2, 0.2, 0.8);
 }
 
 }  // namespace arl

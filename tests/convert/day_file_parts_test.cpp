@@ -91,5 +91,17 @@ TEST(PairWorkerTest, RunsBothTasksAndRethrowsOnlyAfterBothEnded) {
   EXPECT_EQ(done, 4);
 }
 
+TEST(PairWorkerTest, TheSplitMovesTowardsEqualTimesAndStaysInBounds) {
+  WorkSplit split;
+  EXPECT_DOUBLE_EQ(split.Mine(), 0.5);
+  // The caller's share costs twice as much per byte: both end together at a third.
+  for (int i = 0; i < 40; ++i) split.Learn({2 * split.Mine(), 1 - split.Mine()});
+  EXPECT_NEAR(split.Mine(), 1.0 / 3, 1e-3);
+  for (int i = 0; i < 40; ++i) split.Learn({100 * split.Mine(), 1 - split.Mine()});
+  EXPECT_DOUBLE_EQ(split.Mine(), 0.2);
+  split.Learn({0, 1});  // a round without a time teaches nothing
+  EXPECT_DOUBLE_EQ(split.Mine(), 0.2);
+}
+
 }  // namespace
 }  // namespace arl::test
