@@ -291,16 +291,13 @@ void YearOutput::AppendLines(std::string_view bytes, const std::vector<std::size
   const std::size_t base = tail_.size();
   std::memcpy(tail_.Room(bytes.size()), bytes.data(), bytes.size());
   tail_.Commit(bytes.size());
-  const std::size_t first = starts_.size();
-  starts_.resize(first + starts.size());
-  probes_.resize(first + starts.size());
   const char* data = tail_.data();
   for (std::size_t i = 0; i < starts.size(); ++i) {
     const std::size_t start = base + starts[i];
     const std::size_t end =
         base + (i + 1 < starts.size() ? starts[i + 1] : bytes.size()) - 2;  // before CR LF
-    starts_[first + i] = start;
-    probes_[first + i] = LineProbe(data + start, end - start);
+    starts_.push_back(start);
+    probes_.push_back(LineProbe(data + start, end - start));
   }
   if (irregularEnd > 0) irregularEnd_ = tailStart_ + static_cast<std::int64_t>(base + irregularEnd);
 }
