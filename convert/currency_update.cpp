@@ -55,8 +55,9 @@ bool RunPass(const CallContext& c, const LineList& tickers, std::vector<std::vec
     CreateTickerDirs(c.s.paths, c.options, r.ticker);
     YearLineShape shape = baseShape;
     shape.head = heads[i];
-    r.out = std::make_unique<YearOutput>(YearFilePath(c.s.paths, c.options, r.ticker, c.year), shape,
-                                         tailAppend, manyDays, arena.Take(YearOutput::BufferBytes(manyDays)));
+    r.out =
+        std::make_unique<YearOutput>(YearFilePath(c.s.paths, c.options, r.ticker, c.year), shape, tailAppend,
+                                     manyDays, arena.Take(YearOutput::BufferBytes(manyDays)), i % 2 == 1);
   }
 
   DayPart front(tickers, heads, c.s.formats, c.gapHours);

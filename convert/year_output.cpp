@@ -79,11 +79,12 @@ std::uint64_t YearOutput::LineProbe(const char* line, std::size_t length) const 
 }
 
 YearOutput::YearOutput(std::string path, YearLineShape shape, bool tailAppendAllowed, bool manyDays,
-                       char* memory)
+                       char* memory, bool earlyFirstWrite)
     : path_(std::move(path)),
       stagePath_(path_ + ".part"),
       shape_(std::move(shape)),
       tailAppendAllowed_(tailAppendAllowed),
+      firstWrite_(earlyFirstWrite ? kMinWrite / 2 : kMinWrite),
       memoryStage_(manyDays ? 0 : kMemoryStage) {
   // Room for what is written between two compactions and the window, allocated once.
   if (memory != nullptr)
@@ -303,11 +304,13 @@ void YearOutput::AppendLines(std::string_view bytes, const std::vector<std::size
 }
 
 // New bytes stay in memory until they pass kMemoryStage (a daily append never makes a side file);
-// then everything new goes to the side file, and memory keeps the window.
+// then everything new goes to the side file, kMinWrite or more at a time, and memory keeps the
+// window. Commit() writes the rest.
 void YearOutput::Flush() {
   const std::int64_t end = ContentEnd();
   if (stageFd_ < 0 && end - keep_ > memoryStage_) OpenStage();
-  if (stageFd_ >= 0 && end > written_) {
+  const std::int64_t minWrite = written_ == keep_ ? firstWrite_ : kMinWrite;
+  if (stageFd_ >= 0 && end - written_ >= minWrite) {
     WriteUnstaged(stageFd_, written_ - keep_, stagePath_);
     written_ = end;
     staged_ = end - keep_;
