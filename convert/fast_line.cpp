@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "convert/word_bytes.h"
+
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
@@ -12,17 +14,9 @@ namespace arl {
 namespace {
 
 #ifndef __SSE2__
-constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
-constexpr std::uint64_t kHighs = 0x8080808080808080ULL;
-
-inline std::uint64_t ZeroBytes(std::uint64_t x) { return ~(((x & ~kHighs) + ~kHighs) | x) & kHighs; }
-
-// True when some byte of x lies outside '+' .. '9' or is '/'.
-inline bool AnyUnsafe(std::uint64_t x) {
-  const std::uint64_t below = (x - kOnes * 0x2B) & ~x & kHighs;
-  const std::uint64_t above = ((x + kOnes * (127 - 0x39)) | x) & kHighs;
-  return (below | above | ZeroBytes(x ^ (kOnes * '/'))) != 0;
-}
+using word_bytes::AnyUnusual;
+using word_bytes::kOnes;
+using word_bytes::ZeroBytes;
 #else
 // The bits set in a mask of up to 64 bits, by adding neighbouring counts (no popcnt instruction in
 // the base instruction set).
@@ -108,7 +102,7 @@ bool ReadFastLine(std::string_view text, std::size_t pos, std::string_view prefi
   while (i + 8 <= n) {
     std::uint64_t x;
     std::memcpy(&x, d + i, 8);
-    if (AnyUnsafe(x)) break;
+    if (AnyUnusual(x)) break;
     // One bit per comma byte, summed by a multiply.
     commas += static_cast<int>(((ZeroBytes(x ^ (kOnes * ',')) >> 7) * kOnes) >> 56);
     i += 8;

@@ -1,8 +1,9 @@
 #include "convert/scanned_line.h"
 
 #include <array>
-#include <bit>
 #include <cstring>
+
+#include "convert/word_bytes.h"
 
 namespace arl {
 
@@ -31,21 +32,9 @@ constexpr std::array<std::uint8_t, 256> kClasses = MakeClasses();
 
 namespace {
 
-static_assert(std::endian::native == std::endian::little, "the word scan reads the first byte as the lowest");
-
-constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
-constexpr std::uint64_t kHighs = 0x8080808080808080ULL;
-
-// High bit set in exactly the bytes of x that are zero.
-inline std::uint64_t ZeroBytes(std::uint64_t x) { return ~(((x & ~kHighs) + ~kHighs) | x) & kHighs; }
-
-// True when some byte of x lies outside '+' .. '9' or is '/': any byte that could end the line,
-// be a blank or a quote, or belong to a ticker.
-inline bool AnyUnusual(std::uint64_t x) {
-  const std::uint64_t below = (x - kOnes * 0x2B) & ~x & kHighs;
-  const std::uint64_t above = ((x + kOnes * (127 - 0x39)) | x) & kHighs;
-  return (below | above | ZeroBytes(x ^ (kOnes * '/'))) != 0;
-}
+using word_bytes::AnyUnusual;
+using word_bytes::kOnes;
+using word_bytes::ZeroBytes;
 
 // Scans the rest of a line from data[i], a byte after its first comma, to the line end, and finishes
 // `line`. `commas` commas and the flags `before` and `after` were found before i.
