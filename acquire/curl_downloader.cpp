@@ -5,10 +5,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <chrono>
 
 #include "acquire/url_transfer.h"
+#include "support/fd_io.h"
 
 namespace arl {
 namespace {
@@ -53,16 +53,10 @@ struct CurlDownloader::Impl {
       self->lastError = "body larger than " + std::to_string(self->limits.maxBodyBytes) + " bytes";
       return 0;
     }
-    size_t done = 0;
-    while (done < n) {
-      ssize_t w = ::write(self->fd, data + done, n - done);
-      if (w < 0 && errno == EINTR) continue;
-      if (w <= 0) {
-        self->writeFailed = true;
-        self->lastError = "cannot write the temporary file";
-        return 0;
-      }
-      done += static_cast<size_t>(w);
+    if (!WriteAll(self->fd, data, n)) {
+      self->writeFailed = true;
+      self->lastError = "cannot write the temporary file";
+      return 0;
     }
     self->written += static_cast<std::int64_t>(n);
     return n;

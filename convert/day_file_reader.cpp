@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "support/errors.h"
+#include "support/fd_io.h"
 
 namespace arl {
 
@@ -58,14 +59,11 @@ bool DayFileReader::SkipToLineStart() {
 }
 
 bool DayFileReader::ReadMore() {
-  for (;;) {
-    const ssize_t got = ::pread(fd_, buffer_.Room(piece_), piece_,
-                                static_cast<off_t>(offset_ + static_cast<std::int64_t>(buffer_.size())));
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) Fail("cannot read", path_, errno);
-    buffer_.Commit(static_cast<std::size_t>(got));
-    return got > 0;
-  }
+  const std::int64_t got =
+      ReadSomeAt(fd_, buffer_.Room(piece_), piece_, offset_ + static_cast<std::int64_t>(buffer_.size()));
+  if (got < 0) Fail("cannot read", path_, errno);
+  buffer_.Commit(static_cast<std::size_t>(got));
+  return got > 0;
 }
 
 bool DayFileReader::Next(std::string_view& piece) {

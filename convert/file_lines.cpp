@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "support/errors.h"
+#include "support/fd_io.h"
 
 namespace arl {
 
@@ -21,16 +22,9 @@ constexpr std::size_t kBlock = 64 * 1024;
 
 ByteSource FileSource(int fd) {
   return [fd](std::int64_t offset, std::size_t length, char* out) -> std::size_t {
-    std::size_t done = 0;
-    while (done < length) {
-      ssize_t got =
-          ::pread(fd, out + done, length - done, static_cast<off_t>(offset) + static_cast<off_t>(done));
-      if (got < 0 && errno == EINTR) continue;
-      if (got < 0) Fail("cannot read a year file");
-      if (got == 0) break;
-      done += static_cast<std::size_t>(got);
-    }
-    return done;
+    const std::int64_t got = ReadAt(fd, out, length, offset);
+    if (got < 0) Fail("cannot read a year file");
+    return static_cast<std::size_t>(got);
   };
 }
 

@@ -10,6 +10,7 @@
 
 #include "convert/file_lines.h"
 #include "support/errors.h"
+#include "support/fd_io.h"
 
 namespace arl {
 
@@ -20,14 +21,7 @@ namespace {
 }
 
 void WriteAt(int fd, const char* data, std::size_t length, std::int64_t offset, const std::string& path) {
-  while (length > 0) {
-    ssize_t put = ::pwrite(fd, data, length, static_cast<off_t>(offset));
-    if (put < 0 && errno == EINTR) continue;
-    if (put <= 0) Fail("cannot write", path);
-    data += put;
-    length -= static_cast<std::size_t>(put);
-    offset += put;
-  }
+  if (!WriteAllAt(fd, data, length, offset)) Fail("cannot write", path);
 }
 
 // Copies `length` bytes from `from` at `fromOffset` to `to` at `toOffset`.
@@ -44,8 +38,7 @@ void CopyRange(int from, std::int64_t fromOffset, int to, std::int64_t toOffset,
   while (length > 0) {  // file systems without copy_file_range
     const auto want =
         static_cast<std::size_t>(std::min<std::int64_t>(length, static_cast<std::int64_t>(buf.size())));
-    ssize_t got = ::pread(from, buf.data(), want, in);
-    if (got < 0 && errno == EINTR) continue;
+    const std::int64_t got = ReadSomeAt(from, buf.data(), want, in);
     if (got <= 0) Fail("cannot copy into", path);
     WriteAt(to, buf.data(), static_cast<std::size_t>(got), out, path);
     in += got;

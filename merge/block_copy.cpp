@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "support/errors.h"
+#include "support/fd_io.h"
 
 namespace arl {
 
@@ -24,11 +25,9 @@ bool OnlyCrLf(const char* p, std::size_t n) {
 }
 
 std::size_t ReadSome(int fd, char* data, std::size_t size, std::int64_t offset, const std::string& path) {
-  for (;;) {
-    ssize_t got = ::pread(fd, data, size, static_cast<off_t>(offset));
-    if (got >= 0) return static_cast<std::size_t>(got);
-    if (errno != EINTR) throw EInOutError("Cannot read file \"" + path + "\": " + std::strerror(errno));
-  }
+  const std::int64_t got = ReadSomeAt(fd, data, size, offset);
+  if (got < 0) throw EInOutError("Cannot read file \"" + path + "\": " + std::strerror(errno));
+  return static_cast<std::size_t>(got);
 }
 
 }  // namespace

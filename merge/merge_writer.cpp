@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "support/errors.h"
+#include "support/fd_io.h"
 
 namespace arl {
 
@@ -20,15 +21,8 @@ namespace {
 }
 
 // Reads exactly `size` bytes at `offset`, or raises.
-void ReadAt(int fd, char* data, std::size_t size, std::int64_t offset, const std::string& path) {
-  while (size > 0) {
-    ssize_t got = ::pread(fd, data, size, static_cast<off_t>(offset));
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) Fail("Cannot read file", path);
-    data += got;
-    size -= static_cast<std::size_t>(got);
-    offset += got;
-  }
+void ReadExactly(int fd, char* data, std::size_t size, std::int64_t offset, const std::string& path) {
+  if (arl::ReadAt(fd, data, size, offset) != static_cast<std::int64_t>(size)) Fail("Cannot read file", path);
 }
 
 class Fd {
@@ -56,13 +50,7 @@ MergeWriter::MergeWriter(const std::string& path, Mode mode) : path_(path) {
 MergeWriter::~MergeWriter() { Close(); }
 
 void MergeWriter::Write(const char* data, std::size_t size) {
-  while (size > 0) {
-    ssize_t put = ::write(fd_, data, size);
-    if (put < 0 && errno == EINTR) continue;
-    if (put <= 0) Fail("Cannot write file", path_);
-    data += put;
-    size -= static_cast<std::size_t>(put);
-  }
+  if (!WriteAll(fd_, data, size)) Fail("Cannot write file", path_);
 }
 
 void MergeWriter::Close() {
@@ -85,7 +73,7 @@ bool CutTornTail(const std::string& path) {
   while (end > 0) {
     const std::int64_t from = end > kChunk ? end - kChunk : 0;
     chunk.resize(static_cast<std::size_t>(end - from));
-    ReadAt(fd.get(), chunk.data(), chunk.size(), from, path);
+    ReadExactly(fd.get(), chunk.data(), chunk.size(), from, path);
     const void* lf = ::memrchr(chunk.data(), '\n', chunk.size());
     if (lf != nullptr) {
       keep = from + (static_cast<const char*>(lf) - chunk.data()) + 1;

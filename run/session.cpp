@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "support/errors.h"
+#include "support/fd_io.h"
 #include "support/files.h"
 
 namespace arl {
@@ -49,17 +50,9 @@ void Session::AddLog(std::string_view message) {
     throw EInOutError("I/O error: cannot open the log file " + paths.LogPath + ": " + std::strerror(errno));
   std::string text;
   for (const auto& line : lines) text.append(line).append("\r\n");
-  const char* p = text.data();
-  std::size_t left = text.size();
-  while (left > 0) {
-    ssize_t w = ::write(fd, p, left);
-    if (w < 0 && errno == EINTR) continue;
-    if (w <= 0) {
-      ::close(fd);
-      throw EInOutError("I/O error: cannot write the log file " + paths.LogPath);
-    }
-    p += w;
-    left -= static_cast<std::size_t>(w);
+  if (!WriteAll(fd, text.data(), text.size())) {
+    ::close(fd);
+    throw EInOutError("I/O error: cannot write the log file " + paths.LogPath);
   }
   ::close(fd);
   for (const auto& line : lines) host.OnLogged(line);

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "support/errors.h"
+#include "support/fd_io.h"
 #include "support/files.h"
 
 namespace arl {
@@ -51,17 +52,6 @@ std::string ReadWholeFile(const std::string& path) {
   }
   ::close(fd);
   return data;
-}
-
-bool WriteAll(int fd, const char* data, std::size_t size) {
-  while (size > 0) {
-    ssize_t put = ::write(fd, data, size);
-    if (put < 0 && errno == EINTR) continue;
-    if (put <= 0) return false;
-    data += put;
-    size -= static_cast<std::size_t>(put);
-  }
-  return true;
 }
 
 }  // namespace
