@@ -7,6 +7,7 @@
 #include <cstring>
 #include <new>
 #include <string_view>
+#include <utility>
 
 namespace arl {
 
@@ -42,6 +43,12 @@ class ByteBuffer {
     data_ = memory;
     capacity_ = capacity;
     owned_ = false;
+  }
+  void Swap(ByteBuffer& other) noexcept {
+    std::swap(data_, other.data_);
+    std::swap(size_, other.size_);
+    std::swap(capacity_, other.capacity_);
+    std::swap(owned_, other.owned_);
   }
   void Append(std::string_view s) {
     CopyShort(Room(s.size()), s.data(), s.size());

@@ -81,15 +81,16 @@ bool RunPass(const CallContext& c, const LineList& tickers, std::vector<std::vec
       for (std::size_t i = 0; i < lines.size(); ++i)
         if (!lines[i].empty()) joins.Join(i, lines[i], today);
     };
+    const DayPart::Lend lend = [&](std::size_t i, TickerLines& lines) { joins.Lend(i, lines, today); };
     const std::int64_t size = FileSizeByName(path);
     if (size < 2) {
       joins.JoinPending();
-      front.Convert(path, 0, -1, &drain);
+      front.Convert(path, 0, -1, &drain, &lend);
       back.Clear();
     } else {
       // The front thread also writes its lines out, so its share is learned from the days before.
       const auto cut = static_cast<std::int64_t>(static_cast<double>(size) * split.Mine());
-      split.Learn(worker.Run([&] { front.Convert(path, 0, cut, &drain); },
+      split.Learn(worker.Run([&] { front.Convert(path, 0, cut, &drain, &lend); },
                              [&] {
                                joins.JoinPending();
                                back.Convert(path, cut, -1);

@@ -17,13 +17,15 @@ DayPart::DayPart(const LineList& tickers, const std::vector<std::string>& heads,
 void DayPart::Add(int ticker, std::string_view key, std::string_view prices, bool regular,
                   std::size_t index) {
   TickerLines& t = lines_[static_cast<std::size_t>(ticker)];
-  if (t.starts.empty()) {
+  if (!t.touched) {
+    t.touched = true;
     t.firstKey.assign(key);
     t.firstIndex = index;
     if (firstTicker_ < 0) {
       firstTicker_ = ticker;
       firstDate_ = converter_.LastArchiveDate();
     }
+    if (lend_ != nullptr) (*lend_)(static_cast<std::size_t>(ticker), t);
   }
   t.starts.push_back(t.bytes.size());
   AppendYearLine(t.bytes, heads_[static_cast<std::size_t>(ticker)], key, prices);
@@ -36,8 +38,10 @@ void DayPart::Clear() {
   lineCount_ = 0;
 }
 
-void DayPart::Convert(const std::string& path, std::int64_t from, std::int64_t until, const Drain* drain) {
+void DayPart::Convert(const std::string& path, std::int64_t from, std::int64_t until, const Drain* drain,
+                      const Lend* lend) {
   Clear();
+  lend_ = drain != nullptr ? lend : nullptr;
   reader_.Open(path, from, until);
   std::size_t index = 0;
   std::string_view text;
@@ -48,6 +52,26 @@ void DayPart::Convert(const std::string& path, std::int64_t from, std::int64_t u
     for (TickerLines& t : lines_) t.Clear();
   }
   lineCount_ = index;
+}
+
+// The lines from text[pos] on that repeat `prefix`, of one ticker, straight into its bytes; returns
+// where the first line that does not starts. `index` counts the lines converted.
+std::size_t DayPart::ConvertRun(std::string_view text, std::size_t pos, std::string_view prefix, int ticker,
+                                std::size_t& index) {
+  TickerLines& t = lines_[static_cast<std::size_t>(ticker)];
+  const std::string_view head = heads_[static_cast<std::size_t>(ticker)];
+  FastLine fast;
+  while (ReadFastLine(text, pos, prefix, true, fast)) {
+    bool regular = false;
+    const std::string_view key = converter_.KeyOnKeyedDate(fast.time, fast.minute, regular);
+    if (regular && separator_ != '/') regular = fast.prices.find(separator_) == std::string_view::npos;
+    t.starts.push_back(t.bytes.size());
+    AppendYearLine(t.bytes, head, key, fast.prices);
+    if (!regular) t.irregularEnd = t.bytes.size();
+    pos = fast.next;
+    ++index;
+  }
+  return pos;
 }
 
 void DayPart::ConvertPiece(std::string_view text, std::size_t& index) {
@@ -61,6 +85,15 @@ void DayPart::ConvertPiece(std::string_view text, std::size_t& index) {
   std::vector<int> prefixTickers;
   LineScanner scanner(text);
   for (;; ++index) {
+    if (prefixConverts && prefixTickers.size() == 1) {
+      const std::size_t pos = scanner.Pos();
+      const std::size_t next = ConvertRun(text, pos, prefix, prefixTickers.front(), index);
+      if (next != pos) {
+        scanner.SkipTo(next);
+        --index;
+        continue;
+      }
+    }
     if (!prefix.empty() && ReadFastLine(text, scanner.Pos(), prefix, prefixConverts, fast)) {
       scanner.SkipTo(fast.next);
       if (!prefixConverts) continue;

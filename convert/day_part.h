@@ -25,12 +25,18 @@ struct TickerLines {
   std::string firstKey;             // the overlap key of the first line
   std::size_t firstIndex = 0;       // line number of that line in the day file
   std::size_t irregularEnd = 0;     // end of the last line not of the regular shape, 0 if none
+  bool touched = false;             // the piece or part had a line of the ticker
+  // bytes and starts are the year file's own, lent for the piece (see DayPart::Lend), and hold
+  // lentLines lines in front of the piece's.
+  bool lent = false;
+  std::size_t lentLines = 0;
 
-  bool empty() const { return starts.empty(); }
+  bool empty() const { return !touched; }
   void Clear() {
     bytes.Clear();
     starts.clear();
     irregularEnd = 0;
+    touched = false;
   }
 };
 
@@ -45,7 +51,12 @@ class DayPart {
   // they are still in the processor's cache, and are gone from Tickers() afterwards; this is for the
   // part in front, whose lines may go to the year files at once.
   using Drain = std::function<void(std::vector<TickerLines>&)>;
-  void Convert(const std::string& path, std::int64_t from, std::int64_t until, const Drain* drain = nullptr);
+  // With `lend` as well, it is called at a ticker's first line of each piece and may swap the
+  // ticker's bytes and starts with its year file's, so the lines are written in place; the drain
+  // must then give them back.
+  using Lend = std::function<void(std::size_t ticker, TickerLines&)>;
+  void Convert(const std::string& path, std::int64_t from, std::int64_t until, const Drain* drain = nullptr,
+               const Lend* lend = nullptr);
 
   void Clear();  // as after converting nothing
   std::vector<TickerLines>& Tickers() { return lines_; }
@@ -57,9 +68,12 @@ class DayPart {
 
  private:
   void ConvertPiece(std::string_view text, std::size_t& index);
+  std::size_t ConvertRun(std::string_view text, std::size_t pos, std::string_view prefix, int ticker,
+                         std::size_t& index);
   void Add(int ticker, std::string_view key, std::string_view prices, bool regular, std::size_t index);
 
   const std::vector<std::string>& heads_;
+  const Lend* lend_ = nullptr;
   DayFileReader reader_;
   TickerMatcher matcher_;
   LineConverter converter_;

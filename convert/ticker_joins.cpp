@@ -4,32 +4,52 @@ namespace arl {
 
 // The ticker's first line of a day file is where its overlap key is looked for: anywhere in the
 // year file for its first day file of the call, in the last day's worth of lines after that.
+void TickerJoins::StartDay(std::size_t ticker, const TickerLines& lines, const DayRef& day) {
+  TickerRun& r = runs_[ticker];
+  if (r.lastDay == day.number) return;
+  r.lastDay = day.number;
+  const std::string& key = lines.firstKey;
+  auto hit = r.hadLines ? r.out->FindInWindow(key) : r.out->FindInWhole(key);
+  r.hadLines = true;
+  if (hit) {
+    r.logs->push_back(day.name + " " + std::to_string(day.before + lines.firstIndex) + "行目にて" + r.ticker +
+                      "の" + key + "分が\r\n" + hit->line + "\r\nと被ったので、そこから再生成します");
+    r.out->CutAt(hit->offset);
+  }
+}
+
 void TickerJoins::JoinLocked(std::size_t ticker, TickerLines& lines, const DayRef& day) {
   if (lines.empty()) return;
-  TickerRun& r = runs_[ticker];
-  if (r.lastDay != day.number) {
-    r.lastDay = day.number;
-    const std::string& key = lines.firstKey;
-    auto hit = r.hadLines ? r.out->FindInWindow(key) : r.out->FindInWhole(key);
-    r.hadLines = true;
-    if (hit) {
-      r.logs->push_back(day.name + " " + std::to_string(day.before + lines.firstIndex) + "行目にて" +
-                        r.ticker + "の" + key + "分が\r\n" + hit->line +
-                        "\r\nと被ったので、そこから再生成します");
-      r.out->CutAt(hit->offset);
-    }
-  }
-  r.out->AppendLines(lines.bytes.view(), lines.starts, lines.irregularEnd);
+  StartDay(ticker, lines, day);
+  runs_[ticker].out->AppendLines(lines.bytes.view(), lines.starts, lines.irregularEnd);
+}
+
+void TickerJoins::JoinPendingLocked(std::size_t ticker) {
+  if (pending_[ticker] == nullptr) return;
+  JoinLocked(ticker, *pending_[ticker], pendingDay_);
+  pending_[ticker] = nullptr;
+}
+
+void TickerJoins::Lend(std::size_t ticker, TickerLines& lines, const DayRef& day) {
+  std::lock_guard<std::mutex> lock(locks_[ticker]);
+  JoinPendingLocked(ticker);
+  StartDay(ticker, lines, day);
+  // The staging is empty: the piece's lines are the ticker's first.
+  runs_[ticker].out->Lend(lines.bytes, lines.starts);
+  lines.lent = true;
 }
 
 void TickerJoins::Join(std::size_t ticker, TickerLines& lines, const DayRef& day) {
   std::lock_guard<std::mutex> lock(locks_[ticker]);
-  if (pending_[ticker] != nullptr) {
-    JoinLocked(ticker, *pending_[ticker], pendingDay_);
-    pending_[ticker] = nullptr;
+  YearOutput& out = *runs_[ticker].out;
+  if (lines.lent) {
+    out.TakeBack(lines.bytes, lines.starts, lines.irregularEnd);
+    lines.lent = false;
+  } else {
+    JoinPendingLocked(ticker);
+    JoinLocked(ticker, lines, day);
   }
-  JoinLocked(ticker, lines, day);
-  runs_[ticker].out->Flush();
+  out.Flush();
 }
 
 void TickerJoins::SetPending(std::vector<TickerLines>& lines, DayRef day) {
@@ -41,8 +61,7 @@ void TickerJoins::JoinPending(std::size_t first, std::size_t step) {
   for (std::size_t i = first; i < runs_.size(); i += step) {
     std::lock_guard<std::mutex> lock(locks_[i]);
     if (pending_[i] == nullptr) continue;
-    JoinLocked(i, *pending_[i], pendingDay_);
-    pending_[i] = nullptr;
+    JoinPendingLocked(i);
     runs_[i].out->Flush();
   }
 }

@@ -38,7 +38,10 @@ class TickerJoins {
   explicit TickerJoins(std::vector<TickerRun>& runs)
       : runs_(runs), locks_(runs.size()), pending_(runs.size()) {}
 
-  // Joins the ticker's lines now, after its pending ones, and writes them out.
+  // Before the ticker's first line of a piece of the front part: joins its pending lines, cuts its
+  // year file where the day's first line overlaps it, and lends the year file's bytes to `lines`.
+  void Lend(std::size_t ticker, TickerLines& lines, const DayRef& day);
+  // Joins the ticker's lines now, after its pending ones (or takes lent bytes back), and writes them out.
   void Join(std::size_t ticker, TickerLines& lines, const DayRef& day);
   // The back part's lines of `day` wait; nothing may be pending and no thread joining.
   void SetPending(std::vector<TickerLines>& lines, DayRef day);
@@ -47,6 +50,8 @@ class TickerJoins {
 
  private:
   void JoinLocked(std::size_t ticker, TickerLines& lines, const DayRef& day);
+  void StartDay(std::size_t ticker, const TickerLines& lines, const DayRef& day);
+  void JoinPendingLocked(std::size_t ticker);
 
   std::vector<TickerRun>& runs_;
   std::vector<std::mutex> locks_;

@@ -296,6 +296,22 @@ void YearOutput::AppendLines(std::string_view bytes, const std::vector<std::size
   if (irregularEnd > 0) irregularEnd_ = tailStart_ + static_cast<std::int64_t>(base + irregularEnd);
 }
 
+void YearOutput::Lend(ByteBuffer& bytes, std::vector<std::size_t>& starts) {
+  tail_.Swap(bytes);
+  starts_.swap(starts);
+}
+
+void YearOutput::TakeBack(ByteBuffer& bytes, std::vector<std::size_t>& starts, std::size_t irregularEnd) {
+  tail_.Swap(bytes);
+  starts_.swap(starts);
+  const char* data = tail_.data();
+  for (std::size_t i = probes_.size(); i < starts_.size(); ++i) {
+    const std::size_t end = (i + 1 < starts_.size() ? starts_[i + 1] : tail_.size()) - 2;  // before CR LF
+    probes_.push_back(LineProbe(data + starts_[i], end - starts_[i]));
+  }
+  if (irregularEnd > 0) irregularEnd_ = tailStart_ + static_cast<std::int64_t>(irregularEnd);
+}
+
 // New bytes stay in memory until they pass kMemoryStage (a daily append never makes a side file);
 // then everything new goes to the side file, kMinWrite or more at a time, and memory keeps the
 // window. Commit() writes the rest.
@@ -303,10 +319,13 @@ void YearOutput::Flush() {
   const std::int64_t end = ContentEnd();
   if (stageFd_ < 0 && end - keep_ > memoryStage_) OpenStage();
   const std::int64_t minWrite = written_ == keep_ ? firstWrite_ : kMinWrite;
-  if (stageFd_ >= 0 && end - written_ >= minWrite) {
-    WriteUnstaged(stageFd_, written_ - keep_, stagePath_);
-    written_ = end;
-    staged_ = end - keep_;
+  const std::int64_t upTo = keep_ + ((end - keep_) & ~(kWriteAlign - 1));
+  if (stageFd_ >= 0 && upTo - written_ >= minWrite) {
+    const auto from = static_cast<std::size_t>(written_ - tailStart_);
+    WriteAt(stageFd_, tail_.data() + from, static_cast<std::size_t>(upTo - written_), written_ - keep_,
+            stagePath_);
+    written_ = upTo;
+    staged_ = upTo - keep_;
   }
   if (starts_.size() <= kWindowLines) return;
   // Drop whole lines in front of the window once they are many and written (or old).

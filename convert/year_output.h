@@ -31,6 +31,9 @@ class YearOutput {
   // New bytes go to the side file once this many are pending: the kernel takes large writes at a
   // markedly lower cost per byte than the few tens of KiB a ticker adds per day file.
   static constexpr std::int64_t kMinWrite = 128 << 10;
+  // Writes end at multiples of this in the side file: the kernel then fills its pages whole and
+  // in large blocks, at a lower cost per byte than writes that start and end anywhere.
+  static constexpr std::int64_t kWriteAlign = 64 << 10;
 
   // `manyDays`: the call converts many day files, so new lines go to the side file from the start
   // instead of first filling memory.
@@ -58,6 +61,12 @@ class YearOutput {
   // `bytes`, `irregularEnd` is the end of the last line that is not regular (0 when all are); a line
   // is regular when the date separator occurs in its key and prices only inside the key's date.
   void AppendLines(std::string_view bytes, const std::vector<std::size_t>& starts, std::size_t irregularEnd);
+  // Lends the content's bytes and line starts from tailStart() on (swapped with `bytes` and
+  // `starts`), so that whole lines are appended to them in place; nothing else may be called until
+  // TakeBack() swaps them back. `irregularEnd` is then the end of the last line appended that is not
+  // regular, counted in the lent bytes (0 when all are).
+  void Lend(ByteBuffer& bytes, std::vector<std::size_t>& starts);
+  void TakeBack(ByteBuffer& bytes, std::vector<std::size_t>& starts, std::size_t irregularEnd);
   // Writes what is pending to the side file once it is kMinWrite or more, and trims the window.
   void Flush();
   void Commit();
