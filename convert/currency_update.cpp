@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 
+#include "convert/back_parts.h"
 #include "convert/buffer_arena.h"
 #include "convert/cross_check.h"
 #include "convert/day_file_reader.h"
@@ -38,13 +39,15 @@ struct CallContext {
 };
 
 // One pass over the day files for tickers that appear once in `tickers`. Commits on success.
-// Each day file is cut in two at a line end and both parts are converted at once: the front part's
-// lines go to the year files as they come, the back part's once the front part is done.
+// Each day file is cut at line ends and its parts are converted at once on two threads: the front
+// part's lines go to the year files as they come, the others' once the front part is done.
 bool RunPass(const CallContext& c, const LineList& tickers, std::vector<std::vector<std::string>*>& logs) {
   const bool tailAppend = !FileExists(c.yearDir + "complete.arlm");
   const YearLineShape baseShape{"", c.s.formats.DateSeparator};
   const bool manyDays = c.dayFiles.size() > kFewDayFiles;
-  BufferArena arena(tickers.size() * YearOutput::BufferBytes(manyDays));
+  // Each ticker's share of a back part of a day file: a day of 1440 lines of one ticker fits.
+  constexpr std::size_t kBackStage = 128 << 10;
+  BufferArena arena(tickers.size() * (YearOutput::BufferBytes(manyDays) + 2 * kBackStage));
   std::vector<TickerRun> runs(tickers.size());
   std::vector<std::string> heads(tickers.size());
   for (std::size_t i = 0; i < tickers.size(); ++i) {
@@ -61,7 +64,7 @@ bool RunPass(const CallContext& c, const LineList& tickers, std::vector<std::vec
   }
 
   DayPart front(tickers, heads, c.s.formats, c.gapHours);
-  DayPart backs[2] = {{tickers, heads, c.s.formats, c.gapHours}, {tickers, heads, c.s.formats, c.gapHours}};
+  BackParts backs(tickers, heads, c.s.formats, c.gapHours, arena, kBackStage);
   TickerJoins joins(runs);
   PairWorker worker;
   WorkSplit split;
@@ -73,9 +76,8 @@ bool RunPass(const CallContext& c, const LineList& tickers, std::vector<std::vec
     c.s.Sleep(0);
     if (!c.s.GoOn()) return false;
 
-    // The front part's lines go to the year files piece by piece; the back part's wait for the
+    // The front part's lines go to the year files piece by piece; the back parts' wait for the
     // next day (see TickerJoins), in the staging the day before last used.
-    DayPart& back = backs[day % 2];
     const DayRef today{day, name, 0};
     const DayPart::Drain drain = [&](std::vector<TickerLines>& lines) {
       for (std::size_t i = 0; i < lines.size(); ++i)
@@ -86,21 +88,25 @@ bool RunPass(const CallContext& c, const LineList& tickers, std::vector<std::vec
     if (size < 2) {
       joins.JoinPending();
       front.Convert(path, 0, -1, &drain, &lend);
-      back.Clear();
+      backs.Clear(day);
     } else {
-      // The front thread also writes its lines out, so its share is learned from the days before.
-      const auto cut = static_cast<std::int64_t>(static_cast<double>(size) * split.Mine());
-      split.Learn(worker.Run([&] { front.Convert(path, 0, cut, &drain, &lend); },
-                             [&] {
-                               joins.JoinPending();
-                               back.Convert(path, cut, -1);
-                             }));
+      // The front thread also writes its lines out, so its share is learned from the days before;
+      // it starts with a little more, so that the helper ends first and takes over what is left.
+      const auto cut =
+          static_cast<std::int64_t>(static_cast<double>(size) * std::min(0.8, split.Mine() + 0.1));
+      PartFence fence(cut);
+      const PairWorker::Seconds took = worker.Run([&] { front.Convert(path, 0, cut, &drain, &lend, &fence); },
+                                                  [&] {
+                                                    joins.JoinPending();
+                                                    backs.Convert(day, path, cut, fence);
+                                                  });
+      split.Learn(static_cast<double>(fence.Until()) / static_cast<double>(size), took);
     }
-    const DayPart& first = front.FirstTicker() >= 0 ? front : back;
-    if (first.FirstTicker() >= 0)
-      c.s.SetStatus(tickers[static_cast<std::size_t>(first.FirstTicker())] + " " + first.FirstDate() +
+    const DayPart* first = front.FirstTicker() >= 0 ? &front : backs.FirstWithLines(day);
+    if (first != nullptr)
+      c.s.SetStatus(tickers[static_cast<std::size_t>(first->FirstTicker())] + " " + first->FirstDate() +
                     " をチェック/追記中");
-    joins.SetPending(back.Tickers(), DayRef{day, name, front.LineCount()});
+    joins.SetPending(backs.Waiting(day, name, front.LineCount()));
   }
   worker.Run([&] { joins.JoinPending(0, 2); }, [&] { joins.JoinPending(1, 2); });
 

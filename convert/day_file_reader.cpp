@@ -73,7 +73,12 @@ bool DayFileReader::Next(std::string_view& piece) {
   if (handedOut_ > 0) buffer_.EraseFront(handedOut_);
   offset_ += static_cast<std::int64_t>(handedOut_);
   handedOut_ = 0;
-  for (;;) {
+  // The end was moved to a line already handed out.
+  if (until_ >= 0 && offset_ > until_) {
+    Close();
+    return false;
+  }
+  for (bool first = true;; first = false) {
     const std::size_t searched = buffer_.size();
     if (!atEnd_) atEnd_ = !ReadMore();
     if (atEnd_) {
@@ -96,7 +101,11 @@ bool DayFileReader::Next(std::string_view& piece) {
         return true;
       }
     }
-    const void* lf = ::memrchr(data + searched, '\n', buffer_.size() - searched);
+    // A piece ends behind its last LF, or behind the LF of a line longer than a piece: it reads
+    // past Reach() only for that line.
+    const std::size_t more = buffer_.size() - searched;
+    const void* lf =
+        first ? ::memrchr(data + searched, '\n', more) : std::memchr(data + searched, '\n', more);
     if (lf != nullptr) {
       handedOut_ = static_cast<std::size_t>(static_cast<const char*>(lf) - data) + 1;
       piece = std::string_view(data, handedOut_);

@@ -28,6 +28,11 @@ class DayFileReader {
   void Open(const std::string& path, std::int64_t from = 0, std::int64_t until = -1);
   // The next piece of whole lines, valid until the following call; false at the end of the file.
   bool Next(std::string_view& piece);
+  // How far the next call of Next() reads at most, but for a line longer than a piece.
+  std::int64_t Reach() const { return offset_ + static_cast<std::int64_t>(buffer_.size() + piece_); }
+  // Moves the end of the part (see Open) to the first LF at or after `until`, which must not lie
+  // before any piece handed out.
+  void SetUntil(std::int64_t until) { until_ = until; }
 
  private:
   void Close();

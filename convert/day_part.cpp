@@ -32,6 +32,13 @@ void DayPart::Add(int ticker, std::string_view key, std::string_view prices, boo
   if (!regular) t.irregularEnd = t.bytes.size();
 }
 
+void DayPart::StageIn(BufferArena& arena, std::size_t perTicker) {
+  for (TickerLines& t : lines_) {
+    if (char* memory = arena.Take(perTicker)) t.bytes.Adopt(memory, perTicker);
+    t.starts.reserve(perTicker / 40);  // a year-file line is rarely shorter
+  }
+}
+
 void DayPart::Clear() {
   for (TickerLines& t : lines_) t.Clear();
   firstTicker_ = -1;
@@ -39,18 +46,21 @@ void DayPart::Clear() {
 }
 
 void DayPart::Convert(const std::string& path, std::int64_t from, std::int64_t until, const Drain* drain,
-                      const Lend* lend) {
+                      const Lend* lend, PartFence* fence) {
   Clear();
   lend_ = drain != nullptr ? lend : nullptr;
   reader_.Open(path, from, until);
   std::size_t index = 0;
   std::string_view text;
-  while (reader_.Next(text)) {
+  for (;;) {
+    if (fence != nullptr) reader_.SetUntil(fence->Claim(reader_.Reach()));
+    if (!reader_.Next(text)) break;
     ConvertPiece(text, index);
     if (drain == nullptr) continue;
     (*drain)(lines_);
     for (TickerLines& t : lines_) t.Clear();
   }
+  if (fence != nullptr) fence->Close();
   lineCount_ = index;
 }
 

@@ -10,9 +10,11 @@
 #include <string_view>
 #include <vector>
 
+#include "convert/buffer_arena.h"
 #include "convert/byte_buffer.h"
 #include "convert/day_file_reader.h"
 #include "convert/line_converter.h"
+#include "convert/part_fence.h"
 #include "convert/ticker_matcher.h"
 #include "support/text.h"
 
@@ -55,9 +57,13 @@ class DayPart {
   // ticker's bytes and starts with its year file's, so the lines are written in place; the drain
   // must then give them back.
   using Lend = std::function<void(std::size_t ticker, TickerLines&)>;
+  // With `fence`, the part's end is taken from it before every piece (see PartFence).
   void Convert(const std::string& path, std::int64_t from, std::int64_t until, const Drain* drain = nullptr,
-               const Lend* lend = nullptr);
+               const Lend* lend = nullptr, PartFence* fence = nullptr);
 
+  // Stages each ticker's lines in `perTicker` bytes taken from `arena` while they fit (the arena
+  // must outlive the part); a part that stages a whole half of a day file is worth it.
+  void StageIn(BufferArena& arena, std::size_t perTicker);
   void Clear();  // as after converting nothing
   std::vector<TickerLines>& Tickers() { return lines_; }
   std::size_t LineCount() const { return lineCount_; }

@@ -1,6 +1,7 @@
 #include "convert/line_converter.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "support/errors.h"
 #include "support/text.h"
@@ -15,6 +16,9 @@ std::string InsertAt(std::string text, std::size_t pos, char c) {
 }
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+constexpr std::int64_t kUnknownMs = INT64_MIN;
+constexpr std::int64_t kMsPerMinute = 60'000;
 
 // A line that the plain comma split reads exactly as the comma-text rule would.
 bool IsPlain(std::string_view line) {
@@ -47,7 +51,9 @@ LineConverter::LineConverter(const FormatSettings& formats, int gapHours)
       dateFormat_(formats.ShortDateFormat, formats),
       timeFormat_(formats.LongTimeFormat, formats),
       keyByMinute_(1440),
-      haveKey_(1440, 0) {}
+      haveKey_(1440, 0),
+      minuteMs_(1440, kUnknownMs),
+      timeTextByMinute_(1440) {}
 
 DateTime LineConverter::ParseDate(std::string_view field) {
   if (haveLastDate_ && field == lastDateField_) return lastDate_;
@@ -83,16 +89,42 @@ std::string_view LineConverter::KeyOf(std::string_view dateField, std::string_vi
     }
   }
   statusDateField_ = dateField;
-  const DateTime t{ParseDate(dateField).ms + ParseTimeMs(timeField) + gapMs_};
+  const std::int64_t dateMs = ParseDate(dateField).ms;
+  const DateTime t{dateMs + (minute >= 0 ? MinuteMs(minute, timeField) : ParseTimeMs(timeField)) + gapMs_};
   key_.clear();
-  dateFormat_.AppendTo(key_, t);
+  AppendDate(t);
   key_.push_back(',');
-  timeFormat_.AppendTo(key_, t);
+  AppendTime(t);
   regular = IsRegularKey(key_);
   if (minute < 0) return key_;
   keyByMinute_[static_cast<std::size_t>(minute)] = key_;
   haveKey_[static_cast<std::size_t>(minute)] = regular ? 3 : 1;
   return keyByMinute_[static_cast<std::size_t>(minute)];
+}
+
+// A whole minute's field is "hhmm00", so its time depends on the minute alone.
+std::int64_t LineConverter::MinuteMs(int minute, std::string_view timeField) {
+  std::int64_t& ms = minuteMs_[static_cast<std::size_t>(minute)];
+  if (ms == kUnknownMs) ms = ParseTimeMs(timeField);
+  return ms;
+}
+
+void LineConverter::AppendDate(DateTime t) {
+  if (dateFormat_.NeedsTime() || t.ms < 0) return dateFormat_.AppendTo(key_, t);
+  if (t.DayNumber() != dateTextDay_) {
+    dateText_.clear();
+    dateFormat_.AppendTo(dateText_, t);
+    dateTextDay_ = t.DayNumber();
+  }
+  key_.append(dateText_);
+}
+
+void LineConverter::AppendTime(DateTime t) {
+  if (timeFormat_.NeedsDate() || t.ms < 0 || t.MsOfDay() % kMsPerMinute != 0)
+    return timeFormat_.AppendTo(key_, t);
+  std::string& text = timeTextByMinute_[static_cast<std::size_t>(t.MsOfDay() / kMsPerMinute)];
+  if (text.empty()) timeFormat_.AppendTo(text, t);
+  key_.append(text);
 }
 
 ConvertedLine LineConverter::Convert(std::string_view line) {

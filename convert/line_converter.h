@@ -54,6 +54,9 @@ class LineConverter {
   std::string_view KeyOf(std::string_view dateField, std::string_view timeField, bool& regular);
   bool IsRegularKey(std::string_view key) const;
   std::string_view NewKeyOnKeyedDate(std::string_view timeField, bool& regular);
+  std::int64_t MinuteMs(int minute, std::string_view timeField);
+  void AppendDate(DateTime t);
+  void AppendTime(DateTime t);
   DateTime ParseDate(std::string_view field);
   std::int64_t ParseTimeMs(std::string_view field);
 
@@ -71,6 +74,13 @@ class LineConverter {
   std::string keyDate_;
   std::vector<std::string> keyByMinute_;
   std::vector<std::uint8_t> haveKey_;  // bit 0: printed, bit 1: regular
+  // A new date field needs every minute's key printed again; the parts of a key are kept across
+  // dates: the time of each whole minute, the printed date of the last day and the printed time of
+  // each whole minute of the day (when the formats print only the date and only the time of day).
+  std::vector<std::int64_t> minuteMs_;
+  std::int64_t dateTextDay_ = -1;
+  std::string dateText_;
+  std::vector<std::string> timeTextByMinute_;
 };
 
 }  // namespace arl

@@ -66,9 +66,9 @@ PairWorker::Seconds PairWorker::Run(const std::function<void()>& mine, const std
   return {took, theirSeconds_};
 }
 
-void WorkSplit::Learn(const PairWorker::Seconds& took) {
-  if (took.mine <= 0 || took.theirs <= 0) return;
-  const double myRate = mine_ / took.mine, theirRate = (1 - mine_) / took.theirs;
+void WorkSplit::Learn(double share, const PairWorker::Seconds& took) {
+  if (took.mine <= 0 || took.theirs <= 0 || share <= 0 || share >= 1) return;
+  const double myRate = share / took.mine, theirRate = (1 - share) / took.theirs;
   const double even = myRate / (myRate + theirRate);
   mine_ = std::clamp((mine_ + even) / 2, 0.2, 0.8);
 }

@@ -41,7 +41,8 @@ class PairWorker {
 class WorkSplit {
  public:
   double Mine() const { return mine_; }
-  void Learn(const PairWorker::Seconds& took);
+  // A round in which the caller's task did `share` of the work.
+  void Learn(double share, const PairWorker::Seconds& took);
 
  private:
   double mine_ = 0.5;

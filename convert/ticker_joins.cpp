@@ -25,9 +25,9 @@ void TickerJoins::JoinLocked(std::size_t ticker, TickerLines& lines, const DayRe
 }
 
 void TickerJoins::JoinPendingLocked(std::size_t ticker) {
-  if (pending_[ticker] == nullptr) return;
-  JoinLocked(ticker, *pending_[ticker], pendingDay_);
-  pending_[ticker] = nullptr;
+  if (pending_[ticker] == 0) return;
+  for (Waiting& part : waiting_) JoinLocked(ticker, (*part.lines)[ticker], part.day);
+  pending_[ticker] = 0;
 }
 
 void TickerJoins::Lend(std::size_t ticker, TickerLines& lines, const DayRef& day) {
@@ -52,15 +52,18 @@ void TickerJoins::Join(std::size_t ticker, TickerLines& lines, const DayRef& day
   out.Flush();
 }
 
-void TickerJoins::SetPending(std::vector<TickerLines>& lines, DayRef day) {
-  for (std::size_t i = 0; i < lines.size(); ++i) pending_[i] = lines[i].empty() ? nullptr : &lines[i];
-  pendingDay_ = std::move(day);
+void TickerJoins::SetPending(std::vector<Waiting> parts) {
+  waiting_ = std::move(parts);
+  for (std::size_t i = 0; i < pending_.size(); ++i) {
+    pending_[i] = 0;
+    for (const Waiting& part : waiting_) pending_[i] |= (*part.lines)[i].empty() ? 0 : 1;
+  }
 }
 
 void TickerJoins::JoinPending(std::size_t first, std::size_t step) {
   for (std::size_t i = first; i < runs_.size(); i += step) {
     std::lock_guard<std::mutex> lock(locks_[i]);
-    if (pending_[i] == nullptr) continue;
+    if (pending_[i] == 0) continue;
     JoinPendingLocked(i);
     runs_[i].out->Flush();
   }

@@ -43,8 +43,13 @@ class TickerJoins {
   void Lend(std::size_t ticker, TickerLines& lines, const DayRef& day);
   // Joins the ticker's lines now, after its pending ones (or takes lent bytes back), and writes them out.
   void Join(std::size_t ticker, TickerLines& lines, const DayRef& day);
-  // The back part's lines of `day` wait; nothing may be pending and no thread joining.
-  void SetPending(std::vector<TickerLines>& lines, DayRef day);
+  // The lines of the parts of a day behind its front part wait, the parts in file order; nothing
+  // may be pending and no thread joining.
+  struct Waiting {
+    std::vector<TickerLines>* lines;
+    DayRef day;
+  };
+  void SetPending(std::vector<Waiting> parts);
   // Joins the pending lines of every `step`-th ticker from `first`.
   void JoinPending(std::size_t first = 0, std::size_t step = 1);
 
@@ -55,8 +60,8 @@ class TickerJoins {
 
   std::vector<TickerRun>& runs_;
   std::vector<std::mutex> locks_;
-  std::vector<TickerLines*> pending_;  // per ticker, null when nothing waits
-  DayRef pendingDay_;
+  std::vector<char> pending_;  // per ticker, whether lines of it wait
+  std::vector<Waiting> waiting_;
 };
 
 }  // namespace arl

@@ -84,6 +84,8 @@ YearOutput::YearOutput(std::string path, YearLineShape shape, bool tailAppendAll
     tail_.Adopt(memory, BufferBytes(manyDays));
   else
     tail_.Reserve(BufferBytes(manyDays));
+  starts_.reserve(BufferBytes(manyDays) / 48);  // about as many lines as the buffer holds
+  probes_.reserve(BufferBytes(manyDays) / 48);
   ::unlink(stagePath_.c_str());  // left by a run that was killed
   ::unlink((path_ + ".tmp").c_str());
   oldFd_ = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);

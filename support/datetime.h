@@ -60,6 +60,9 @@ class CompiledFormat {
   CompiledFormat(std::string_view format, const FormatSettings& settings);
   void AppendTo(std::string& out, DateTime t) const;
   std::string Format(DateTime t) const;
+  // Whether the text printed depends on the date, and on the time of day.
+  bool NeedsDate() const { return needs_date_; }
+  bool NeedsTime() const { return needs_time_; }
 
   // One step of printing: a literal text, a field of the date or time, or a jump over the time part
   // of "c" at midnight.
