@@ -3,14 +3,21 @@
 namespace arl {
 
 BackParts::BackParts(const LineList& tickers, const std::vector<std::string>& heads,
-                     const FormatSettings& formats, int gapHours, BufferArena& arena, std::size_t stagePerTicker)
-    : tickers_(tickers), heads_(heads), formats_(formats), gapHours_(gapHours) {
+                     const FormatSettings& formats, int gapHours, BufferArena& arena,
+                     std::size_t stagePerTicker, std::size_t grain)
+    : tickers_(tickers),
+      heads_(heads),
+      formats_(formats),
+      gapHours_(gapHours),
+      piece_(grain > 0 ? grain : DayFileReader::kPiece),
+      least_(grain > 0 ? static_cast<std::int64_t>(grain) : kLeast) {
   for (std::size_t parity = 0; parity < 2; ++parity) Part(parity, 0).StageIn(arena, stagePerTicker);
 }
 
 DayPart& BackParts::Part(std::size_t parity, std::size_t k) {
   auto& parts = parts_[parity];
-  while (parts.size() <= k) parts.push_back(std::make_unique<DayPart>(tickers_, heads_, formats_, gapHours_));
+  while (parts.size() <= k)
+    parts.push_back(std::make_unique<DayPart>(tickers_, heads_, formats_, gapHours_, piece_));
   return *parts[k];
 }
 
@@ -21,7 +28,7 @@ void BackParts::Convert(std::size_t day, const std::string& path, std::int64_t c
   for (;;) {
     Part(parity, used_[parity]++).Convert(path, cut, end);
     if (used_[parity] == kMaxParts) return;
-    const std::int64_t taken = fence.Split(cut, kLeast);
+    const std::int64_t taken = fence.Split(cut, least_);
     if (taken < 0) return;
     end = cut;
     cut = taken;

@@ -21,12 +21,13 @@ namespace arl {
 
 class BackParts {
  public:
-  static constexpr std::size_t kMaxParts = 4;
-  static constexpr std::int64_t kLeast = DayFileReader::kPiece;  // smaller halves are not taken
+  static constexpr std::size_t kMaxParts = 6;
+  static constexpr std::int64_t kLeast = 128 << 10;  // smaller halves are not taken
 
-  // The first part of each day stages in `stagePerTicker` bytes per ticker from `arena`.
+  // The first part of each day stages in `stagePerTicker` bytes per ticker from `arena`. `grain`,
+  // when not 0, is both the size of the pieces read and the least half taken over.
   BackParts(const LineList& tickers, const std::vector<std::string>& heads, const FormatSettings& formats,
-            int gapHours, BufferArena& arena, std::size_t stagePerTicker);
+            int gapHours, BufferArena& arena, std::size_t stagePerTicker, std::size_t grain = 0);
 
   // Helper thread: converts the day file from `cut` on, and what it can take over through `fence`.
   void Convert(std::size_t day, const std::string& path, std::int64_t cut, PartFence& fence);
@@ -43,6 +44,8 @@ class BackParts {
   const std::vector<std::string>& heads_;
   const FormatSettings& formats_;
   int gapHours_;
+  std::size_t piece_;
+  std::int64_t least_;
   std::vector<std::unique_ptr<DayPart>> parts_[2];
   std::size_t used_[2] = {0, 0};
 };

@@ -63,8 +63,9 @@ bool RunPass(const CallContext& c, const LineList& tickers, std::vector<std::vec
                                      manyDays, arena.Take(YearOutput::BufferBytes(manyDays)), i % 2 == 1);
   }
 
-  DayPart front(tickers, heads, c.s.formats, c.gapHours);
-  BackParts backs(tickers, heads, c.s.formats, c.gapHours, arena, kBackStage);
+  const std::size_t grain = c.s.conversionGrain;
+  DayPart front(tickers, heads, c.s.formats, c.gapHours, grain > 0 ? grain : DayFileReader::kPiece);
+  BackParts backs(tickers, heads, c.s.formats, c.gapHours, arena, kBackStage, grain);
   TickerJoins joins(runs);
   PairWorker worker;
   WorkSplit split;

@@ -31,7 +31,7 @@ void DayFileReader::Open(const std::string& path, std::int64_t from, std::int64_
   path_ = path;
   buffer_.Clear();
   handedOut_ = 0;
-  atEnd_ = partDone_ = false;
+  atEnd_ = partDone_ = linesAhead_ = false;
   // Without blocking on a pipe nobody writes to.
   fd_ = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd_ < 0) Fail("cannot open", path, errno);
@@ -51,6 +51,7 @@ bool DayFileReader::SkipToLineStart() {
     const void* lf = std::memchr(buffer_.data(), '\n', buffer_.size());
     if (lf != nullptr) {
       handedOut_ = static_cast<std::size_t>(static_cast<const char*>(lf) - buffer_.data()) + 1;
+      linesAhead_ = true;
       return true;
     }
     offset_ += static_cast<std::int64_t>(buffer_.size());
@@ -59,8 +60,12 @@ bool DayFileReader::SkipToLineStart() {
 }
 
 bool DayFileReader::ReadMore() {
-  const std::int64_t got =
-      ReadSomeAt(fd_, buffer_.Room(piece_), piece_, offset_ + static_cast<std::int64_t>(buffer_.size()));
+  const std::int64_t at = offset_ + static_cast<std::int64_t>(buffer_.size());
+  // A part that ends soon reads little more than its end: a short part is not worth a whole piece.
+  std::size_t want = piece_;
+  if (until_ >= 0 && until_ - at < static_cast<std::int64_t>(piece_))
+    want = std::min(piece_, static_cast<std::size_t>(std::max<std::int64_t>(until_ - at, 0)) + kLineEndLook);
+  const std::int64_t got = ReadSomeAt(fd_, buffer_.Room(want), want, at);
   if (got < 0) Fail("cannot read", path_, errno);
   buffer_.Commit(static_cast<std::size_t>(got));
   return got > 0;
@@ -78,16 +83,12 @@ bool DayFileReader::Next(std::string_view& piece) {
     Close();
     return false;
   }
+  // Bytes at the front of the buffer known to hold no LF: the unfinished line of the piece before,
+  // none when the buffer still holds the lines read to find the part's first line.
+  std::size_t searched = linesAhead_ ? 0 : buffer_.size();
+  linesAhead_ = false;
   for (bool first = true;; first = false) {
-    const std::size_t searched = buffer_.size();
     if (!atEnd_) atEnd_ = !ReadMore();
-    if (atEnd_) {
-      Close();
-      if (buffer_.empty()) return false;
-      handedOut_ = buffer_.size();
-      piece = buffer_.view();
-      return true;
-    }
     const char* data = buffer_.data();
     if (until_ >= 0 && offset_ + static_cast<std::int64_t>(buffer_.size()) > until_) {
       // The part ends with the first LF at or after `until`.
@@ -101,6 +102,13 @@ bool DayFileReader::Next(std::string_view& piece) {
         return true;
       }
     }
+    if (atEnd_) {
+      Close();
+      if (buffer_.empty()) return false;
+      handedOut_ = buffer_.size();
+      piece = buffer_.view();
+      return true;
+    }
     // A piece ends behind its last LF, or behind the LF of a line longer than a piece: it reads
     // past Reach() only for that line.
     const std::size_t more = buffer_.size() - searched;
@@ -111,6 +119,7 @@ bool DayFileReader::Next(std::string_view& piece) {
       piece = std::string_view(data, handedOut_);
       return true;
     }
+    searched = buffer_.size();
   }
 }
 

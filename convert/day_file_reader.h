@@ -16,6 +16,7 @@ namespace arl {
 class DayFileReader {
  public:
   static constexpr std::size_t kPiece = 256 << 10;
+  static constexpr std::size_t kLineEndLook = 4 << 10;  // read past the end of a part for its last LF
 
   explicit DayFileReader(std::size_t piece = kPiece) : piece_(piece) {}
   ~DayFileReader() { Close(); }
@@ -47,7 +48,8 @@ class DayFileReader {
   std::int64_t offset_ = 0;    // file offset of buffer_[0]
   std::int64_t until_ = -1;
   bool atEnd_ = false;
-  bool partDone_ = false;  // the part ended before the end of the file
+  bool partDone_ = false;    // the part ended before the end of the file
+  bool linesAhead_ = false;  // the buffer behind handedOut_ holds whole lines, not only a line's start
 };
 
 }  // namespace arl

@@ -7,8 +7,9 @@
 namespace arl {
 
 DayPart::DayPart(const LineList& tickers, const std::vector<std::string>& heads,
-                 const FormatSettings& formats, int gapHours)
+                 const FormatSettings& formats, int gapHours, std::size_t piece)
     : heads_(heads),
+      reader_(piece),
       matcher_(tickers),
       converter_(formats, gapHours),
       separator_(formats.DateSeparator),

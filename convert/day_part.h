@@ -46,7 +46,7 @@ class DayPart {
  public:
   // `heads`: the ticker column (with its comma) or "" for each ticker of the list.
   DayPart(const LineList& tickers, const std::vector<std::string>& heads, const FormatSettings& formats,
-          int gapHours);
+          int gapHours, std::size_t piece = DayFileReader::kPiece);
 
   // Converts the lines of a part of a day file (see DayFileReader::Open); their numbers count from
   // the part's first line. With `drain`, the lines are handed to it after every piece read, while

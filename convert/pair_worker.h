@@ -1,9 +1,11 @@
 #pragma once
 // PairWorker: a second thread that runs one task alongside the caller's own and waits for both, so
-// that a conversion uses two cores. The helper thread lives as long as the object. An exception of
-// either task is rethrown by Run() once both have ended (the caller's own first), so nothing the
+// that a conversion uses two cores. Each side waits a little busily before it sleeps, as the
+// conversion hands work over every few milliseconds. The helper thread lives as long as the object. An
+// exception of either task is rethrown by Run() once both have ended (the caller's own first), so nothing the
 // tasks use is released while the other still runs. Failing to start the thread raises
 // std::system_error from the constructor.
+#include <atomic>
 #include <condition_variable>
 #include <exception>
 #include <functional>
@@ -29,7 +31,7 @@ class PairWorker {
 
   std::mutex mutex_;
   std::condition_variable wake_, done_;
-  const std::function<void()>* task_ = nullptr;
+  std::atomic<const std::function<void()>*> task_{nullptr};  // set while the helper's task runs
   bool stop_ = false;
   std::exception_ptr error_;
   double theirSeconds_ = 0;

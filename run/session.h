@@ -38,6 +38,9 @@ class Session {
   std::function<DateTime()> now = [] { return Now(); };
   // Sleeps of 0, 1 or 200 ms at the loop points; tests may replace it.
   std::function<void(int ms)> sleep;
+  // The conversion reads day files in pieces of this many bytes and cuts them for its two threads no
+  // finer; 0 keeps its own sizes. Tests make it small so that small files are cut many ways.
+  std::size_t conversionGrain = 0;
 
   // Appends the message to Memo1 and, as new lines with CR LF, to the log file (opened and closed for
   // every message). A message holding CR LF becomes several lines. Raises EInOutError after the

@@ -49,6 +49,46 @@ TEST(DayFileParts, TwoPartsHoldEveryLineOnceForEveryCutAndPieceSize) {
   }
 }
 
+TEST(DayFileParts, ThreePartsHoldEveryLineOnceForEveryPairOfCuts) {
+  // A middle part reads ahead to find its first line; its end may then lie in what it read, or at
+  // the end of the file.
+  TempDir dir;
+  const std::string content = "a,1\nbb,22\r\n\r\nccc\rdd\n" + std::string(40, 'x') + "\r\ne,5\nlast";
+  WriteFile(dir / "day.txt", content);
+  const auto size = static_cast<std::int64_t>(content.size());
+  for (std::size_t piece : {1u, 5u, 64u, 4096u})
+    for (std::int64_t a = 1; a < size; ++a)
+      for (std::int64_t b = a; b <= size; ++b) {
+        const std::string parts = ReadPart(dir / "day.txt", 0, a, piece) +
+                                  ReadPart(dir / "day.txt", a, b, piece) +
+                                  ReadPart(dir / "day.txt", b, -1, piece);
+        ASSERT_EQ(parts, content) << "cuts " << a << " " << b << " piece " << piece;
+      }
+}
+
+TEST(DayFileParts, AnEndMovedWhileReadingIsKeptAtEveryPiece) {
+  // The front part's end is moved toward the front between pieces, never behind what was claimed.
+  TempDir dir;
+  std::string content;
+  for (int i = 0; i < 200; ++i) content += "line " + std::to_string(i) + "\r\n";
+  WriteFile(dir / "day.txt", content);
+  const auto size = static_cast<std::int64_t>(content.size());
+  for (std::int64_t moveTo = 0; moveTo <= size; moveTo += 37) {
+    DayFileReader reader(100);
+    reader.Open(dir / "day.txt", 0, size);
+    std::string front;
+    std::string_view piece;
+    std::int64_t until = size;
+    for (;;) {
+      if (moveTo >= reader.Reach() && until == size) until = moveTo;  // moved once, ahead of the reach
+      reader.SetUntil(until);
+      if (!reader.Next(piece)) break;
+      front += piece;
+    }
+    ASSERT_EQ(front + ReadPart(dir / "day.txt", until, -1, 100), content) << moveTo;
+  }
+}
+
 TEST(DayFileParts, PiecesEndBehindALineFeedOrAtTheEnd) {
   TempDir dir;
   WriteFile(dir / "day.txt", "one\r\ntwo\r\nthree\r\nfour");
