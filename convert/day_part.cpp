@@ -9,6 +9,7 @@ namespace arl {
 DayPart::DayPart(const LineList& tickers, const std::vector<std::string>& heads,
                  const FormatSettings& formats, int gapHours, std::size_t piece)
     : heads_(heads),
+      wide_(HasWideLineCheck()),
       reader_(piece),
       matcher_(tickers),
       converter_(formats, gapHours),
@@ -85,6 +86,25 @@ std::size_t DayPart::ConvertRun(std::string_view text, std::size_t pos, std::str
   return pos;
 }
 
+// ConvertRun with the wide line check, compiled for the processors that have it.
+ARL_WIDE_TARGET std::size_t DayPart::ConvertRunWide(std::string_view text, std::size_t pos,
+                                                    std::string_view prefix, int ticker, std::size_t& index) {
+  TickerLines& t = lines_[static_cast<std::size_t>(ticker)];
+  const std::string_view head = heads_[static_cast<std::size_t>(ticker)];
+  FastLine fast;
+  while (ReadFastLineWide(text, pos, prefix, fast)) {
+    bool regular = false;
+    const std::string_view key = converter_.KeyOnKeyedDate(fast.time, fast.minute, regular);
+    if (regular && separator_ != '/') regular = fast.prices.find(separator_) == std::string_view::npos;
+    t.starts.push_back(t.bytes.size());
+    AppendYearLine(t.bytes, head, key, fast.prices);
+    if (!regular) t.irregularEnd = t.bytes.size();
+    pos = fast.next;
+    ++index;
+  }
+  return pos;
+}
+
 void DayPart::ConvertPiece(std::string_view text, std::size_t& index) {
   const bool fastAllowed = matcher_.OnlyFieldBound();
   ScannedLine line;
@@ -98,7 +118,9 @@ void DayPart::ConvertPiece(std::string_view text, std::size_t& index) {
   for (;; ++index) {
     if (prefixConverts && prefixTickers.size() == 1) {
       const std::size_t pos = scanner.Pos();
-      const std::size_t next = ConvertRun(text, pos, prefix, prefixTickers.front(), index);
+      const int ticker = prefixTickers.front();
+      const std::size_t next = wide_ ? ConvertRunWide(text, pos, prefix, ticker, index)
+                                     : ConvertRun(text, pos, prefix, ticker, index);
       if (next != pos) {
         scanner.SkipTo(next);
         --index;

@@ -76,10 +76,13 @@ class DayPart {
   void ConvertPiece(std::string_view text, std::size_t& index);
   std::size_t ConvertRun(std::string_view text, std::size_t pos, std::string_view prefix, int ticker,
                          std::size_t& index);
+  std::size_t ConvertRunWide(std::string_view text, std::size_t pos, std::string_view prefix, int ticker,
+                             std::size_t& index);
   void Add(int ticker, std::string_view key, std::string_view prices, bool regular, std::size_t index);
 
   const std::vector<std::string>& heads_;
   const Lend* lend_ = nullptr;
+  const bool wide_;  // the processor has the wide line check
   DayFileReader reader_;
   TickerMatcher matcher_;
   LineConverter converter_;

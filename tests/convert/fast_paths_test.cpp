@@ -2,7 +2,10 @@
 // day files compares at line starts only while every line of the window keeps its date separators
 // inside its date, so a key hidden in the prices of a line must still be found; lines repeating the
 // first fields of the line before them take a fast path that must convert exactly as the general one.
+#include <random>
+
 #include "convert/byte_buffer.h"
+#include "convert/fast_line.h"
 #include "tests/convert/convert_fixture.h"
 
 namespace arl::test {
@@ -54,6 +57,35 @@ TEST_F(FastPathTest, LinesThatOnlyLookLikeTheFastPathConvertAsTheGeneralPathDoes
   EXPECT_EQ(Year("EURUSD"),
             "2005/01/02,18:01:00,1,2,3,4\r\n2005/01/02,18:01:30,1,2,3,4\r\n2005/01/02,18:02:00,1,2,3,4\r\n"
             "2005/01/02,18:03:00,1,2,3,4\r\n2005/01/02,18:04:00,1,,,\r\n2005/01/02,18:05:00,+1,-2,3.,.4\r\n");
+}
+
+TEST(FastLineTest, TheWideCheckAgreesWithTheNarrowOneOnRandomLines) {
+  if (!HasWideLineCheck()) GTEST_SKIP() << "the processor has no wide line check";
+  // Rests around the 64 bytes the wide check classifies at once, of bytes that stop or break a fast
+  // line among the usual ones, near the end of the text and far from it.
+  const std::string prefix = "EURUSD,20050103,";
+  const std::string alphabet = "0123456789.,,,-+/ \r\nAZ\x80\xff;";
+  std::mt19937 rnd(7);
+  int converted = 0;
+  for (int round = 0; round < 20000; ++round) {
+    std::string rest = "1234" + std::string(rnd() % 3 ? "00" : "30");
+    for (int field = 0; field < 4 + (rnd() % 5 == 0 ? 1 : 0); ++field) {
+      rest += ',';
+      for (std::size_t i = rnd() % 20; i > 0; --i) rest += "0123456789.-+"[rnd() % 13];
+    }
+    if (rnd() % 2) rest[rnd() % rest.size()] = alphabet[rnd() % alphabet.size()];
+    const std::string text = prefix + rest + (rnd() % 2 ? "\r\n" : "\n") + std::string(rnd() % 80, '7');
+    FastLine narrow, wide;
+    const bool n = ReadFastLine(text, 0, prefix, true, narrow);
+    ASSERT_EQ(ReadFastLineWide(text, 0, prefix, wide), n) << text;
+    if (!n) continue;
+    ++converted;
+    EXPECT_EQ(wide.next, narrow.next) << text;
+    EXPECT_EQ(wide.minute, narrow.minute) << text;
+    EXPECT_EQ(wide.time, narrow.time) << text;
+    EXPECT_EQ(wide.prices, narrow.prices) << text;
+  }
+  EXPECT_GT(converted, 500);
 }
 
 TEST(ByteBufferTest, ShortCopiesOfEveryLengthAndGrowthKeepTheBytes) {
