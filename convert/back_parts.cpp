@@ -10,14 +10,15 @@ BackParts::BackParts(const LineList& tickers, const std::vector<std::string>& he
       formats_(formats),
       gapHours_(gapHours),
       piece_(grain > 0 ? grain : DayFileReader::kPiece),
-      least_(grain > 0 ? static_cast<std::int64_t>(grain) : kLeast) {
+      least_(grain > 0 ? static_cast<std::int64_t>(grain) : kLeast),
+      reader_(piece_) {
   for (std::size_t parity = 0; parity < 2; ++parity) Part(parity, 0).StageIn(arena, stagePerTicker);
 }
 
 DayPart& BackParts::Part(std::size_t parity, std::size_t k) {
   auto& parts = parts_[parity];
   while (parts.size() <= k)
-    parts.push_back(std::make_unique<DayPart>(tickers_, heads_, formats_, gapHours_, piece_));
+    parts.push_back(std::make_unique<DayPart>(tickers_, heads_, formats_, gapHours_, piece_, &reader_));
   return *parts[k];
 }
 

@@ -46,6 +46,7 @@ class BackParts {
   int gapHours_;
   std::size_t piece_;
   std::int64_t least_;
+  DayFileReader reader_;  // the parts are converted one after the other
   std::vector<std::unique_ptr<DayPart>> parts_[2];
   std::size_t used_[2] = {0, 0};
 };

@@ -7,10 +7,11 @@
 namespace arl {
 
 DayPart::DayPart(const LineList& tickers, const std::vector<std::string>& heads,
-                 const FormatSettings& formats, int gapHours, std::size_t piece)
+                 const FormatSettings& formats, int gapHours, std::size_t piece, DayFileReader* reader)
     : heads_(heads),
       wide_(HasWideLineCheck()),
-      reader_(piece),
+      ownReader_(reader == nullptr ? std::make_unique<DayFileReader>(piece) : nullptr),
+      reader_(reader == nullptr ? *ownReader_ : *reader),
       matcher_(tickers),
       converter_(formats, gapHours),
       separator_(formats.DateSeparator),
@@ -92,7 +93,8 @@ ARL_WIDE_TARGET std::size_t DayPart::ConvertRunWide(std::string_view text, std::
   TickerLines& t = lines_[static_cast<std::size_t>(ticker)];
   const std::string_view head = heads_[static_cast<std::size_t>(ticker)];
   FastLine fast;
-  while (ReadFastLineWide(text, pos, prefix, fast)) {
+  const WideBytes bytes;
+  while (ReadFastLineWide(text, pos, prefix, bytes, fast)) {
     bool regular = false;
     const std::string_view key = converter_.KeyOnKeyedDate(fast.time, fast.minute, regular);
     if (regular && separator_ != '/') regular = fast.prices.find(separator_) == std::string_view::npos;

@@ -6,6 +6,7 @@
 // a currency raises EConvertError as converting the whole file would.
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -45,8 +46,10 @@ struct TickerLines {
 class DayPart {
  public:
   // `heads`: the ticker column (with its comma) or "" for each ticker of the list.
+  // `reader`, when given, is used instead of a reader of its own (parts converted one after the
+  // other share one, and its buffer); it must outlive the part.
   DayPart(const LineList& tickers, const std::vector<std::string>& heads, const FormatSettings& formats,
-          int gapHours, std::size_t piece = DayFileReader::kPiece);
+          int gapHours, std::size_t piece = DayFileReader::kPiece, DayFileReader* reader = nullptr);
 
   // Converts the lines of a part of a day file (see DayFileReader::Open); their numbers count from
   // the part's first line. With `drain`, the lines are handed to it after every piece read, while
@@ -83,7 +86,8 @@ class DayPart {
   const std::vector<std::string>& heads_;
   const Lend* lend_ = nullptr;
   const bool wide_;  // the processor has the wide line check
-  DayFileReader reader_;
+  std::unique_ptr<DayFileReader> ownReader_;
+  DayFileReader& reader_;
   TickerMatcher matcher_;
   LineConverter converter_;
   char separator_;

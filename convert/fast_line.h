@@ -175,10 +175,20 @@ inline bool HasWideLineCheck() {
          __builtin_cpu_supports("bmi") && __builtin_cpu_supports("popcnt");
 }
 
+// The bytes the wide check compares with, made once for a run of lines.
+struct WideBytes {
+  __m512i plus, nine, slash, comma;
+  ARL_WIDE_TARGET WideBytes()
+      : plus(_mm512_set1_epi8('+')),
+        nine(_mm512_set1_epi8('9')),
+        slash(_mm512_set1_epi8('/')),
+        comma(_mm512_set1_epi8(',')) {}
+};
+
 // ReadFastLine for a converting line, its rest classified 64 bytes at once with AVX-512; only where
 // HasWideLineCheck() holds. A rest longer than that, or at the end of the text, takes ReadFastLine.
 ARL_WIDE_TARGET inline bool ReadFastLineWide(std::string_view text, std::size_t pos, std::string_view prefix,
-                                             FastLine& out) {
+                                             const WideBytes& bytes, FastLine& out) {
   using namespace fast_line_detail;
   const char* d = text.data();
   const std::size_t n = text.size();
@@ -187,20 +197,22 @@ ARL_WIDE_TARGET inline bool ReadFastLineWide(std::string_view text, std::size_t 
   if (restStart + 64 > n) return ReadFastLine(text, pos, prefix, true, out);
   const __m512i x = _mm512_loadu_si512(d + restStart);
   // Unsigned compares: bytes of 128 and above are above '9'.
-  const std::uint64_t bad = _mm512_cmplt_epu8_mask(x, _mm512_set1_epi8('+')) |
-                            _mm512_cmpgt_epu8_mask(x, _mm512_set1_epi8('9')) |
-                            _mm512_cmpeq_epi8_mask(x, _mm512_set1_epi8('/'));
+  const __mmask64 bad =
+      _kor_mask64(_kor_mask64(_mm512_cmplt_epu8_mask(x, bytes.plus), _mm512_cmpgt_epu8_mask(x, bytes.nine)),
+                  _mm512_cmpeq_epi8_mask(x, bytes.slash));
   if (bad == 0) return ReadFastLine(text, pos, prefix, true, out);
   const int stop = __builtin_ctzll(bad);
   const std::size_t end = restStart + static_cast<std::size_t>(stop);
   if (d[end] != '\r' && d[end] != '\n') return false;
-  const std::uint64_t comma = _mm512_cmpeq_epi8_mask(x, _mm512_set1_epi8(','));
+  const std::uint64_t comma = _mm512_cmpeq_epi8_mask(x, bytes.comma);
   const int commas = __builtin_popcountll(comma & ((std::uint64_t{1} << stop) - 1));
   return Finish(d, n, restStart, end, commas, true, out);
 }
 #else
 inline bool HasWideLineCheck() { return false; }
-inline bool ReadFastLineWide(std::string_view text, std::size_t pos, std::string_view prefix, FastLine& out) {
+struct WideBytes {};
+inline bool ReadFastLineWide(std::string_view text, std::size_t pos, std::string_view prefix,
+                             const WideBytes&, FastLine& out) {
   return ReadFastLine(text, pos, prefix, true, out);
 }
 #endif

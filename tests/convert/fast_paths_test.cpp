@@ -77,7 +77,7 @@ TEST(FastLineTest, TheWideCheckAgreesWithTheNarrowOneOnRandomLines) {
     const std::string text = prefix + rest + (rnd() % 2 ? "\r\n" : "\n") + std::string(rnd() % 80, '7');
     FastLine narrow, wide;
     const bool n = ReadFastLine(text, 0, prefix, true, narrow);
-    ASSERT_EQ(ReadFastLineWide(text, 0, prefix, wide), n) << text;
+    ASSERT_EQ(ReadFastLineWide(text, 0, prefix, WideBytes(), wide), n) << text;
     if (!n) continue;
     ++converted;
     EXPECT_EQ(wide.next, narrow.next) << text;
