@@ -43,8 +43,10 @@ class YearOutput {
   // every other output spreads the writes of outputs that grow alike over the day files evenly.
   YearOutput(std::string path, YearLineShape shape, bool tailAppendAllowed, bool manyDays = false,
              char* memory = nullptr, bool earlyFirstWrite = false);
+  // Many days: what is written between two compactions, what waits for an aligned write, a day's
+  // worth of lines for the window and a piece's worth of new lines.
   static std::size_t BufferBytes(bool manyDays) {
-    return manyDays ? kCompactAt + kMinWrite + (384 << 10) : kMemoryStage + (256 << 10);
+    return manyDays ? kCompactAt + kMinWrite + kWriteAlign + (128 << 10) : kMemoryStage + (256 << 10);
   }
   ~YearOutput();
   YearOutput(const YearOutput&) = delete;
