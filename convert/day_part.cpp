@@ -118,7 +118,7 @@ void DayPart::ConvertPiece(std::string_view text, std::size_t& index) {
   std::vector<int> prefixTickers;
   LineScanner scanner(text);
   for (;; ++index) {
-    if (prefixConverts && prefixTickers.size() == 1) {
+    if (prefixConverts && !prefix.empty() && prefixTickers.size() == 1) {
       const std::size_t pos = scanner.Pos();
       const int ticker = prefixTickers.front();
       const std::size_t next = wide_ ? ConvertRunWide(text, pos, prefix, ticker, index)
@@ -146,6 +146,7 @@ void DayPart::ConvertPiece(std::string_view text, std::size_t& index) {
     }
     if (!scanner.Next(line)) break;
     prefix = {};
+    prefixConverts = false;
     std::string_view dateField;
     if (fastAllowed && line.plain && line.commaCount >= 2) {
       dateField = line.text.substr(line.commas[0] + 1, line.commas[1] - line.commas[0] - 1);

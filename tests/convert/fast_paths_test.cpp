@@ -59,6 +59,17 @@ TEST_F(FastPathTest, LinesThatOnlyLookLikeTheFastPathConvertAsTheGeneralPathDoes
             "2005/01/02,18:03:00,1,2,3,4\r\n2005/01/02,18:04:00,1,,,\r\n2005/01/02,18:05:00,+1,-2,3.,.4\r\n");
 }
 
+TEST_F(FastPathTest, ALineAfterOneThatSetNoPrefixTakesTheGeneralPath) {
+  // Between the two, a line of no ticker ends the run of EURUSD lines: the last line, a time and
+  // prices without a ticker, belongs to no ticker.
+  // Lines of a ticker not converted follow, so that the three lie in the same part of the file.
+  std::string rest;
+  for (int i = 0; i < 300; ++i) rest += "XXXYYY,20050103,000100,1,2,3,4\r\n";
+  WriteDay("050103.txt", "EURUSD,20050103,000100,1,2,3,4\r\nno ticker here\r\n123400,5,6,7,8\r\n" + rest);
+  ASSERT_TRUE(UpdateAll());
+  EXPECT_EQ(Year("EURUSD"), "2005/01/02,18:01:00,1,2,3,4\r\n");
+}
+
 TEST(FastLineTest, TheWideCheckAgreesWithTheNarrowOneOnRandomLines) {
   if (!HasWideLineCheck()) GTEST_SKIP() << "the processor has no wide line check";
   // Rests around the 64 bytes the wide check classifies at once, of bytes that stop or break a fast
