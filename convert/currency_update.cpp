@@ -6,6 +6,7 @@
 #include "convert/currency_update.h"
 
 #include <algorithm>
+#include <chrono>
 #include <map>
 #include <memory>
 
@@ -25,6 +26,13 @@
 namespace arl {
 
 namespace {
+
+template <typename Task>
+double SecondsOf(Task task) {
+  const auto start = std::chrono::steady_clock::now();
+  task();
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
 
 // A daily append re-runs about a week of day files; its new lines stay in memory until the commit.
 constexpr std::size_t kFewDayFiles = 8;
@@ -93,14 +101,21 @@ bool RunPass(const CallContext& c, const LineList& tickers, std::vector<std::vec
     } else {
       // The front thread also writes its lines out, so its share is learned from the days before;
       // it starts with a little more, so that the helper ends first and takes over what is left.
+      // Then both join the day before's waiting lines, from both ends of the ticker list (the front
+      // part joins those of its tickers first).
       const auto cut =
           static_cast<std::int64_t>(static_cast<double>(size) * std::min(0.8, split.Mine() + 0.1));
       PartFence fence(cut);
-      const PairWorker::Seconds took = worker.Run([&] { front.Convert(path, 0, cut, &drain, &lend, &fence); },
-                                                  [&] {
-                                                    joins.JoinPending();
-                                                    backs.Convert(day, path, cut, fence);
-                                                  });
+      PairWorker::Seconds took;
+      worker.Run(
+          [&] {
+            took.mine = SecondsOf([&] { front.Convert(path, 0, cut, &drain, &lend, &fence); });
+            joins.JoinPendingFromBack();
+          },
+          [&] {
+            took.theirs = SecondsOf([&] { backs.Convert(day, path, cut, fence); });
+            joins.JoinPending();
+          });
       split.Learn(static_cast<double>(fence.Until()) / static_cast<double>(size), took);
     }
     const DayPart* first = front.FirstTicker() >= 0 ? &front : backs.FirstWithLines(day);

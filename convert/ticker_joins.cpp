@@ -60,13 +60,19 @@ void TickerJoins::SetPending(std::vector<Waiting> parts) {
   }
 }
 
+void TickerJoins::JoinPendingOf(std::size_t ticker) {
+  std::lock_guard<std::mutex> lock(locks_[ticker]);
+  if (pending_[ticker] == 0) return;
+  JoinPendingLocked(ticker);
+  runs_[ticker].out->Flush();
+}
+
 void TickerJoins::JoinPending(std::size_t first, std::size_t step) {
-  for (std::size_t i = first; i < runs_.size(); i += step) {
-    std::lock_guard<std::mutex> lock(locks_[i]);
-    if (pending_[i] == 0) continue;
-    JoinPendingLocked(i);
-    runs_[i].out->Flush();
-  }
+  for (std::size_t i = first; i < runs_.size(); i += step) JoinPendingOf(i);
+}
+
+void TickerJoins::JoinPendingFromBack() {
+  for (std::size_t i = runs_.size(); i-- > 0;) JoinPendingOf(i);
 }
 
 }  // namespace arl

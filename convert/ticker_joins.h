@@ -1,11 +1,11 @@
 #pragma once
 // TickerJoins: the year files of one conversion pass and the joining of converted lines into them
 // from two threads. A ticker's lines must reach its year file in day-file order: a day's front part
-// before its back part, a day before the next. The back part's lines of a day wait ("pending") until
-// that day's front part is done; then whichever thread needs the ticker first joins them: the helper
-// sweeping them up while it converts the next day's back part, or the main thread when the next
-// day's front part reaches the ticker. A lock per ticker keeps the two apart. I/O errors of the year
-// files raise EInOutError from the joining call.
+// before the parts behind it, a day before the next. The lines of the parts behind the front part
+// wait ("pending") until that day's front part is done; then whichever thread needs the ticker first
+// joins them: the main thread when the next day's front part reaches the ticker, or either thread
+// sweeping them up once its share of the next day is converted. A lock per ticker keeps the two
+// apart. I/O errors of the year files raise EInOutError from the joining call.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -52,11 +52,14 @@ class TickerJoins {
   void SetPending(std::vector<Waiting> parts);
   // Joins the pending lines of every `step`-th ticker from `first`.
   void JoinPending(std::size_t first = 0, std::size_t step = 1);
+  // The same from the last ticker on: two threads sweeping from both ends meet once.
+  void JoinPendingFromBack();
 
  private:
   void JoinLocked(std::size_t ticker, TickerLines& lines, const DayRef& day);
   void StartDay(std::size_t ticker, const TickerLines& lines, const DayRef& day);
   void JoinPendingLocked(std::size_t ticker);
+  void JoinPendingOf(std::size_t ticker);
 
   std::vector<TickerRun>& runs_;
   std::vector<std::mutex> locks_;
