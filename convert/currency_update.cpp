@@ -106,17 +106,17 @@ bool RunPass(const CallContext& c, const LineList& tickers, std::vector<std::vec
       const auto cut =
           static_cast<std::int64_t>(static_cast<double>(size) * std::min(0.8, split.Mine() + 0.1));
       PartFence fence(cut);
-      PairWorker::Seconds took;
+      double mine = 0, theirs = 0;
       worker.Run(
           [&] {
-            took.mine = SecondsOf([&] { front.Convert(path, 0, cut, &drain, &lend, &fence); });
+            mine = SecondsOf([&] { front.Convert(path, 0, cut, &drain, &lend, &fence); });
             joins.JoinPendingFromBack();
           },
           [&] {
-            took.theirs = SecondsOf([&] { backs.Convert(day, path, cut, fence); });
+            theirs = SecondsOf([&] { backs.Convert(day, path, cut, fence); });
             joins.JoinPending();
           });
-      split.Learn(static_cast<double>(fence.Until()) / static_cast<double>(size), took);
+      split.Learn(static_cast<double>(fence.Until()) / static_cast<double>(size), mine, theirs);
     }
     const DayPart* first = front.FirstTicker() >= 0 ? &front : backs.FirstWithLines(day);
     if (first != nullptr)

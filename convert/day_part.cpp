@@ -30,9 +30,7 @@ void DayPart::Add(int ticker, std::string_view key, std::string_view prices, boo
     }
     if (lend_ != nullptr) (*lend_)(static_cast<std::size_t>(ticker), t);
   }
-  t.starts.push_back(t.bytes.size());
-  AppendYearLine(t.bytes, heads_[static_cast<std::size_t>(ticker)], key, prices);
-  if (!regular) t.irregularEnd = t.bytes.size();
+  AppendLine(t, heads_[static_cast<std::size_t>(ticker)], key, prices, regular);
 }
 
 void DayPart::StageIn(BufferArena& arena, std::size_t perTicker) {
@@ -76,11 +74,8 @@ std::size_t DayPart::ConvertRun(std::string_view text, std::size_t pos, std::str
   FastLine fast;
   while (ReadFastLine(text, pos, prefix, true, fast)) {
     bool regular = false;
-    const std::string_view key = converter_.KeyOnKeyedDate(fast.time, fast.minute, regular);
-    if (regular && separator_ != '/') regular = fast.prices.find(separator_) == std::string_view::npos;
-    t.starts.push_back(t.bytes.size());
-    AppendYearLine(t.bytes, head, key, fast.prices);
-    if (!regular) t.irregularEnd = t.bytes.size();
+    const std::string_view key = FastKey(fast, regular);
+    AppendLine(t, head, key, fast.prices, regular);
     pos = fast.next;
     ++index;
   }
@@ -96,11 +91,8 @@ ARL_WIDE_TARGET std::size_t DayPart::ConvertRunWide(std::string_view text, std::
   const WideBytes bytes;
   while (ReadFastLineWide(text, pos, prefix, bytes, fast)) {
     bool regular = false;
-    const std::string_view key = converter_.KeyOnKeyedDate(fast.time, fast.minute, regular);
-    if (regular && separator_ != '/') regular = fast.prices.find(separator_) == std::string_view::npos;
-    t.starts.push_back(t.bytes.size());
-    AppendYearLine(t.bytes, head, key, fast.prices);
-    if (!regular) t.irregularEnd = t.bytes.size();
+    const std::string_view key = FastKey(fast, regular);
+    AppendLine(t, head, key, fast.prices, regular);
     pos = fast.next;
     ++index;
   }
@@ -133,15 +125,11 @@ void DayPart::ConvertPiece(std::string_view text, std::size_t& index) {
       scanner.SkipTo(fast.next);
       if (!prefixConverts) continue;
       bool regular = false;
-      const std::string_view key = converter_.KeyOnKeyedDate(fast.time, fast.minute, regular);
-      if (regular && separator_ != '/') regular = fast.prices.find(separator_) == std::string_view::npos;
+      const std::string_view key = FastKey(fast, regular);
       // These tickers already have a line in this piece: straight to their bytes.
-      for (int m : prefixTickers) {
-        TickerLines& t = lines_[static_cast<std::size_t>(m)];
-        t.starts.push_back(t.bytes.size());
-        AppendYearLine(t.bytes, heads_[static_cast<std::size_t>(m)], key, fast.prices);
-        if (!regular) t.irregularEnd = t.bytes.size();
-      }
+      for (int m : prefixTickers)
+        AppendLine(lines_[static_cast<std::size_t>(m)], heads_[static_cast<std::size_t>(m)], key, fast.prices,
+                   regular);
       continue;
     }
     if (!scanner.Next(line)) break;

@@ -14,9 +14,11 @@
 #include "convert/buffer_arena.h"
 #include "convert/byte_buffer.h"
 #include "convert/day_file_reader.h"
+#include "convert/fast_line.h"
 #include "convert/line_converter.h"
 #include "convert/part_fence.h"
 #include "convert/ticker_matcher.h"
+#include "convert/year_line.h"
 #include "support/text.h"
 
 namespace arl {
@@ -82,6 +84,18 @@ class DayPart {
   std::size_t ConvertRunWide(std::string_view text, std::size_t pos, std::string_view prefix, int ticker,
                              std::size_t& index);
   void Add(int ticker, std::string_view key, std::string_view prices, bool regular, std::size_t index);
+  // The key of a fast line and whether the year-file line is regular (see YearOutput::AppendLines).
+  std::string_view FastKey(const FastLine& fast, bool& regular) {
+    const std::string_view key = converter_.KeyOnKeyedDate(fast.time, fast.minute, regular);
+    if (regular && separator_ != '/') regular = fast.prices.find(separator_) == std::string_view::npos;
+    return key;
+  }
+  static void AppendLine(TickerLines& t, std::string_view head, std::string_view key, std::string_view prices,
+                         bool regular) {
+    t.starts.push_back(t.bytes.size());
+    AppendYearLine(t.bytes, head, key, prices);
+    if (!regular) t.irregularEnd = t.bytes.size();
+  }
 
   const std::vector<std::string>& heads_;
   const Lend* lend_ = nullptr;

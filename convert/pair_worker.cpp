@@ -11,7 +11,6 @@ namespace arl {
 
 namespace {
 using Clock = std::chrono::steady_clock;
-double Since(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
 // Waits a little for `ready` to hold before going to sleep: the hand-overs of a conversion follow
 // each other within tens of microseconds, less than waking a sleeping thread takes.
@@ -50,13 +49,11 @@ void PairWorker::Loop() {
     }
     const std::function<void()>* task = task_.load(std::memory_order_acquire);
     std::exception_ptr error;
-    const auto start = Clock::now();
     try {
       (*task)();
     } catch (...) {
       error = std::current_exception();
     }
-    theirSeconds_ = Since(start);
     error_ = error;
     {
       std::lock_guard<std::mutex> lock(mutex_);
@@ -66,32 +63,29 @@ void PairWorker::Loop() {
   }
 }
 
-PairWorker::Seconds PairWorker::Run(const std::function<void()>& mine, const std::function<void()>& theirs) {
+void PairWorker::Run(const std::function<void()>& mine, const std::function<void()>& theirs) {
   {
     std::lock_guard<std::mutex> lock(mutex_);
     task_.store(&theirs, std::memory_order_release);
   }
   wake_.notify_one();
   std::exception_ptr own;
-  const auto start = Clock::now();
   try {
     mine();
   } catch (...) {
     own = std::current_exception();
   }
-  const double took = Since(start);
   if (!SpinFor([this] { return task_.load(std::memory_order_acquire) == nullptr; })) {
     std::unique_lock<std::mutex> lock(mutex_);
     done_.wait(lock, [this] { return task_.load() == nullptr; });
   }
   if (own) std::rethrow_exception(own);
   if (error_) std::rethrow_exception(error_);
-  return {took, theirSeconds_};
 }
 
-void WorkSplit::Learn(double share, const PairWorker::Seconds& took) {
-  if (took.mine <= 0 || took.theirs <= 0 || share <= 0 || share >= 1) return;
-  const double myRate = share / took.mine, theirRate = (1 - share) / took.theirs;
+void WorkSplit::Learn(double share, double mine, double theirs) {
+  if (mine <= 0 || theirs <= 0 || share <= 0 || share >= 1) return;
+  const double myRate = share / mine, theirRate = (1 - share) / theirs;
   const double even = myRate / (myRate + theirRate);
   mine_ = std::clamp((mine_ + even) / 2, 0.2, 0.8);
 }

@@ -21,10 +21,7 @@ class PairWorker {
   PairWorker(const PairWorker&) = delete;
   PairWorker& operator=(const PairWorker&) = delete;
 
-  struct Seconds {
-    double mine = 0, theirs = 0;  // how long each task took
-  };
-  Seconds Run(const std::function<void()>& mine, const std::function<void()>& theirs);
+  void Run(const std::function<void()>& mine, const std::function<void()>& theirs);
 
  private:
   void Loop();
@@ -34,7 +31,6 @@ class PairWorker {
   std::atomic<const std::function<void()>*> task_{nullptr};  // set while the helper's task runs
   bool stop_ = false;
   std::exception_ptr error_;
-  double theirSeconds_ = 0;
   std::thread thread_;
 };
 
@@ -43,8 +39,9 @@ class PairWorker {
 class WorkSplit {
  public:
   double Mine() const { return mine_; }
-  // A round in which the caller's task did `share` of the work.
-  void Learn(double share, const PairWorker::Seconds& took);
+  // A round in which the caller's task did `share` of the work in `mine` seconds, the helper's the
+  // rest in `theirs`.
+  void Learn(double share, double mine, double theirs);
 
  private:
   double mine_ = 0.5;

@@ -136,14 +136,14 @@ TEST(PairWorkerTest, TheSplitMovesTowardsEqualTimesAndStaysInBounds) {
   EXPECT_DOUBLE_EQ(split.Mine(), 0.5);
   // The caller's work costs twice as much per byte, whatever share it did: both end together at a
   // third.
-  for (int i = 0; i < 40; ++i) split.Learn(0.6, {1.2, 0.4});
+  for (int i = 0; i < 40; ++i) split.Learn(0.6, 1.2, 0.4);
   EXPECT_NEAR(split.Mine(), 1.0 / 3, 1e-3);
-  for (int i = 0; i < 40; ++i) split.Learn(0.5, {50, 0.5});
+  for (int i = 0; i < 40; ++i) split.Learn(0.5, 50, 0.5);
   EXPECT_DOUBLE_EQ(split.Mine(), 0.2);
   // A round without a time, or in which one side did nothing, teaches nothing.
-  split.Learn(0.5, {0, 1});
-  split.Learn(0, {1, 1});
-  split.Learn(1, {1, 1});
+  split.Learn(0.5, 0, 1);
+  split.Learn(0, 1, 1);
+  split.Learn(1, 1, 1);
   EXPECT_DOUBLE_EQ(split.Mine(), 0.2);
 }
 
