@@ -54,7 +54,7 @@ bool RunPass(const CallContext& c, const LineList& tickers, std::vector<std::vec
   const YearLineShape baseShape{"", c.s.formats.DateSeparator};
   const bool manyDays = c.dayFiles.size() > kFewDayFiles;
   // Each ticker's share of a back part of a day file: a day of 1440 lines of one ticker fits.
-  constexpr std::size_t kBackStage = 96 << 10;
+  constexpr std::size_t kBackStage = 64 << 10;
   BufferArena arena(tickers.size() * (YearOutput::BufferBytes(manyDays) + 2 * kBackStage));
   std::vector<TickerRun> runs(tickers.size());
   std::vector<std::string> heads(tickers.size());

@@ -25,15 +25,16 @@ class YearOutput {
  public:
   static constexpr std::size_t kWindowLines = 1441;        // the overlap search of later day files
   static constexpr std::int64_t kMemoryStage = 512 << 10;  // new bytes kept in memory before a side file
-  // Written bytes in front of the window are dropped once they are this many: first touches of
-  // fresh memory cost more than moving the window now and then.
-  static constexpr std::size_t kCompactAt = 128 << 10;
-  // New bytes go to the side file once this many are pending: the kernel takes large writes at a
-  // markedly lower cost per byte than the few tens of KiB a ticker adds per day file.
-  static constexpr std::int64_t kMinWrite = 128 << 10;
+  // Written bytes in front of the window are dropped once they are this many. The buffers of all
+  // tickers are touched in full, and fresh memory costs more than moving the window now and then;
+  // on machines short of memory it costs much more, so they are kept small.
+  static constexpr std::size_t kCompactAt = 64 << 10;
+  // New bytes go to the side file once this many are pending: the kernel takes larger writes at a
+  // lower cost per byte than the few KiB a ticker adds per piece of a day file.
+  static constexpr std::int64_t kMinWrite = 64 << 10;
   // Writes end at multiples of this in the side file: the kernel then fills its pages whole and
   // in large blocks, at a lower cost per byte than writes that start and end anywhere.
-  static constexpr std::int64_t kWriteAlign = 64 << 10;
+  static constexpr std::int64_t kWriteAlign = 32 << 10;
 
   // `manyDays`: the call converts many day files, so new lines go to the side file from the start
   // instead of first filling memory.
