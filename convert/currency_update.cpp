@@ -53,8 +53,8 @@ bool RunPass(const CallContext& c, const LineList& tickers, std::vector<std::vec
   const bool tailAppend = !FileExists(c.yearDir + "complete.arlm");
   const YearLineShape baseShape{"", c.s.formats.DateSeparator};
   const bool manyDays = c.dayFiles.size() > kFewDayFiles;
-  // Each ticker's share of a back part of a day file: a day of 1440 lines of one ticker fits.
-  constexpr std::size_t kBackStage = 64 << 10;
+  // Each ticker's share of the first back part of a day file: a day of one ticker's lines fits.
+  constexpr std::size_t kBackStage = 96 << 10;
   BufferArena arena(tickers.size() * (YearOutput::BufferBytes(manyDays) + 2 * kBackStage));
   std::vector<TickerRun> runs(tickers.size());
   std::vector<std::string> heads(tickers.size());
