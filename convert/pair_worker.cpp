@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <thread>
 
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -13,9 +14,12 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 // Waits a little for `ready` to hold before going to sleep: the hand-overs of a conversion follow
-// each other within tens of microseconds, less than waking a sleeping thread takes.
+// each other within tens of microseconds, less than waking a sleeping thread takes. With a single
+// processor the other thread cannot run meanwhile, so there is no waiting busily.
 template <typename Ready>
 bool SpinFor(Ready ready) {
+  static const bool worthIt = std::thread::hardware_concurrency() > 1;
+  if (!worthIt) return ready();
   const auto until = Clock::now() + std::chrono::microseconds(200);
   for (;;) {
     for (int i = 0; i < 64; ++i) {
