@@ -31,10 +31,8 @@ struct TickerLines {
   std::size_t firstIndex = 0;       // line number of that line in the day file
   std::size_t irregularEnd = 0;     // end of the last line not of the regular shape, 0 if none
   bool touched = false;             // the piece or part had a line of the ticker
-  // bytes and starts are the year file's own, lent for the piece (see DayPart::Lend), and hold
-  // lentLines lines in front of the piece's.
+  // bytes and starts are the year file's own, lent for the piece (see YearOutput::Lend).
   bool lent = false;
-  std::size_t lentLines = 0;
 
   bool empty() const { return !touched; }
   void Clear() {

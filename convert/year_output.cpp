@@ -287,15 +287,18 @@ void YearOutput::AppendLines(std::string_view bytes, const std::vector<std::size
   const std::size_t base = tail_.size();
   std::memcpy(tail_.Room(bytes.size()), bytes.data(), bytes.size());
   tail_.Commit(bytes.size());
-  const char* data = tail_.data();
-  for (std::size_t i = 0; i < starts.size(); ++i) {
-    const std::size_t start = base + starts[i];
-    const std::size_t end =
-        base + (i + 1 < starts.size() ? starts[i + 1] : bytes.size()) - 2;  // before CR LF
-    starts_.push_back(start);
-    probes_.push_back(LineProbe(data + start, end - start));
-  }
+  for (std::size_t start : starts) starts_.push_back(base + start);
+  ProbeNewLines();
   if (irregularEnd > 0) irregularEnd_ = tailStart_ + static_cast<std::int64_t>(base + irregularEnd);
+}
+
+// The words of the lines appended since the last call; every line ends with CR LF.
+void YearOutput::ProbeNewLines() {
+  const char* data = tail_.data();
+  for (std::size_t i = probes_.size(); i < starts_.size(); ++i) {
+    const std::size_t end = (i + 1 < starts_.size() ? starts_[i + 1] : tail_.size()) - 2;
+    probes_.push_back(LineProbe(data + starts_[i], end - starts_[i]));
+  }
 }
 
 void YearOutput::Lend(ByteBuffer& bytes, std::vector<std::size_t>& starts) {
@@ -306,17 +309,13 @@ void YearOutput::Lend(ByteBuffer& bytes, std::vector<std::size_t>& starts) {
 void YearOutput::TakeBack(ByteBuffer& bytes, std::vector<std::size_t>& starts, std::size_t irregularEnd) {
   tail_.Swap(bytes);
   starts_.swap(starts);
-  const char* data = tail_.data();
-  for (std::size_t i = probes_.size(); i < starts_.size(); ++i) {
-    const std::size_t end = (i + 1 < starts_.size() ? starts_[i + 1] : tail_.size()) - 2;  // before CR LF
-    probes_.push_back(LineProbe(data + starts_[i], end - starts_[i]));
-  }
+  ProbeNewLines();
   if (irregularEnd > 0) irregularEnd_ = tailStart_ + static_cast<std::int64_t>(irregularEnd);
 }
 
 // New bytes stay in memory until they pass kMemoryStage (a daily append never makes a side file);
-// then everything new goes to the side file, kMinWrite or more at a time, and memory keeps the
-// window. Commit() writes the rest.
+// then everything new goes to the side file, kMinWrite or more at a time and up to a multiple of
+// kWriteAlign, and memory keeps the window. Commit() writes the rest.
 void YearOutput::Flush() {
   const std::int64_t end = ContentEnd();
   if (stageFd_ < 0 && end - keep_ > memoryStage_) OpenStage();

@@ -81,6 +81,7 @@ class YearOutput {
   void FillWindow();
   std::optional<OverlapHit> HitAt(std::size_t from) const;
   std::uint64_t LineProbe(const char* line, std::size_t length) const;  // length without the line end
+  void ProbeNewLines();
   bool WindowIsRegular(std::size_t firstLine, std::string_view key) const;
   void OpenStage();
   void CloseAll();
