@@ -48,11 +48,12 @@ std::string RetryLimitMessage(int retryLimit) {
 
 }  // namespace
 
-void DownloadMissingArchives(Session& s, const LineList& yearLinkList, int retryLimit) {
+std::string DownloadMissingArchives(Session& s, const LineList& yearLinkList, int retryLimit) {
+  std::string lastProblem;
   std::size_t index = 0;
   int failures = 0;  // failed downloads since the last success of this pass
   while (index < yearLinkList.size()) {
-    if (!s.GoOn()) return;
+    if (!s.GoOn()) return lastProblem;
     s.host.Memo1().Repaint();
     const std::string& link = yearLinkList[index];
     s.Pump();
@@ -61,20 +62,24 @@ void DownloadMissingArchives(Session& s, const LineList& yearLinkList, int retry
     s.Sleep(0);
     s.Pump();
     if (s.downloader.Download(link, target.path, [&s] { s.Pump(); })) {
+      s.outcome.ArchiveDownloaded(FileSizeByName(target.path));
       s.AddLog(link + " DL OK.");
       ++index;
       failures = 0;
-      ExtractAndRename(s, target.path, target.dayName);
+      if (!ExtractAndRename(s, target.path, target.dayName))
+        lastProblem = target.dayName + " を作れませんでした";
     } else {
-      s.AddLog(link + " DL error !");
+      lastProblem = s.downloader.LastError();
+      s.AddLog(link + " DL error !" + (lastProblem.empty() ? "" : " (" + lastProblem + ")"));
       ++failures;
     }
     // Tested after every attempt, so a limit of 0 or less stops even after a success.
     if (failures >= retryLimit) {
-      s.host.MessageBoxOk(RetryLimitMessage(retryLimit), kMessageBoxCaption);
-      return;
+      s.MessageBox(RetryLimitMessage(retryLimit), kMessageBoxCaption);
+      return lastProblem;
     }
   }
+  return lastProblem;
 }
 
 }  // namespace arl

@@ -5,6 +5,8 @@
 // or hostile archive can neither overwrite another day's file or the year marker nor leave stray
 // files behind, and a good day file is never lost to a failed re-extraction: it is replaced only by
 // a complete extracted file. An extraction the archiver reports as failed is not trusted at all.
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <string_view>
 #include <system_error>
@@ -12,6 +14,7 @@
 #include "acquire/archive_download.h"
 #include "acquire/day_names.h"
 #include "support/archiver.h"
+#include "support/disk_full.h"
 #include "support/files.h"
 
 namespace arl {
@@ -49,10 +52,28 @@ bool IsPlainFile(const std::string& path) {
   return std::filesystem::is_regular_file(std::filesystem::symlink_status(path, ignored));
 }
 
-bool ExtractInto(const std::string& archivePath, const std::string& directory) {
+bool ExtractInto(const std::string& archivePath, const std::string& directory, std::string& output) {
   TArchieverDll7zip32 archiver;
-  std::string output;
   return archiver.Extract(archivePath, directory, output);
+}
+
+// The archiver reports a write that failed with the system's text of its error.
+bool ReportsDiskFull(const std::string& output) {
+  return output.find(std::strerror(ENOSPC)) != std::string::npos ||
+         output.find(std::strerror(EDQUOT)) != std::string::npos;
+}
+
+// The archiver's first problem ("cannot write 030111.txt: No space left on device"), or its last
+// line when it names none, for the log line of a failed extraction.
+std::string FirstProblem(const std::string& output) {
+  LineList lines;
+  SplitLines(output, lines);
+  for (const std::string& line : lines) {
+    if (!line.starts_with("Error: ")) continue;
+    if (line.ends_with(" problem") || line.ends_with(" problems")) continue;
+    return line.substr(7);
+  }
+  return lines.empty() ? std::string() : lines.back();
 }
 
 }  // namespace
@@ -67,8 +88,9 @@ bool ExtractAndRename(Session& s, const std::string& archivePath, const std::str
   RemoveTree(staging);
   CreateDir(staging);
   bool extractedOk = false;
+  std::string output;
   try {
-    extractedOk = ExtractInto(archivePath, staging);
+    extractedOk = ExtractInto(archivePath, staging, output);
   } catch (...) {
     RemoveTree(staging);
     throw;
@@ -77,6 +99,11 @@ bool ExtractAndRename(Session& s, const std::string& archivePath, const std::str
   s.Sleep(1);
   s.Pump();
   DeleteFile(archivePath);
+  if (!extractedOk && ReportsDiskFull(output)) {
+    // What the extraction wrote goes, and the run ends: every further archive would fail alike.
+    RemoveTree(staging);
+    throw EDiskFull(DirectoryOf(archivePath), ENOSPC);
+  }
   s.Sleep(1);
   s.Pump();
   s.Sleep(1);
@@ -86,7 +113,9 @@ bool ExtractAndRename(Session& s, const std::string& archivePath, const std::str
   const bool done = extractedOk && IsPlainFile(extracted) && RenameFile(extracted, target);
   RemoveTree(staging);
 
-  s.AddLog(FileNameOf(archivePath) + " → " + dayName + "へのリネーム " + (done ? "OK" : "失敗"));
+  std::string line = FileNameOf(archivePath) + " → " + dayName + "へのリネーム " + (done ? "OK" : "失敗");
+  if (!extractedOk) line += " (" + FirstProblem(output) + ")";
+  s.AddLog(line);
   return done;
 }
 

@@ -57,6 +57,7 @@ struct CurlBrowser::Impl {
   CURL* easy = nullptr;
   bool loading = false;
   bool failed = false;
+  std::string failure;  // why the last load failed
   bool tooLarge = false;
   std::string requested;
   std::string address;
@@ -90,12 +91,12 @@ struct CurlBrowser::Impl {
     curl_easy_getinfo(easy, CURLINFO_EFFECTIVE_URL, &effective);
     std::string finalAddress = effective ? effective : requested;
 
-    std::string reason;
+    std::string& reason = failure;
+    reason.clear();
     if (tooLarge) {
       reason = "page larger than " + std::to_string(limits.maxBodyBytes) + " bytes";
     } else if (result != CURLE_OK) {
-      reason = curl_easy_strerror(result);
-      if (errorText[0] != '\0') reason += std::string(": ") + errorText;
+      reason = TransferErrorText(result, errorText);
     } else if (code >= 400) {
       reason = "HTTP " + std::to_string(code);
     }
@@ -140,6 +141,7 @@ void CurlBrowser::Navigate(const std::string& address) {
   m.body.clear();
   m.tooLarge = false;
   m.failed = false;
+  m.failure.clear();
   m.errorText[0] = '\0';
   m.requested = address;
   m.address = address;
@@ -150,13 +152,15 @@ void CurlBrowser::Navigate(const std::string& address) {
   }
   if (!m.multi || !m.easy) {
     m.failed = true;
-    if (onPageLoaded) onPageLoaded(address, ErrorPage(address, "the network library could not start"));
+    m.failure = "the network library could not start";
+    if (onPageLoaded) onPageLoaded(address, ErrorPage(address, m.failure));
     return;
   }
   curl_easy_setopt(m.easy, CURLOPT_URL, address.c_str());
   if (curl_multi_add_handle(m.multi, m.easy) != CURLM_OK) {
     m.failed = true;
-    if (onPageLoaded) onPageLoaded(address, ErrorPage(address, "the page could not be requested"));
+    m.failure = "the page could not be requested";
+    if (onPageLoaded) onPageLoaded(address, ErrorPage(address, m.failure));
     return;
   }
   m.loading = true;
@@ -198,5 +202,7 @@ std::string CurlBrowser::AnchorTarget(int index) {
 std::string CurlBrowser::Address() const { return impl_->address; }
 
 bool CurlBrowser::LoadFailed() const { return impl_->failed; }
+
+std::string CurlBrowser::LoadError() const { return impl_->failed ? impl_->failure : std::string(); }
 
 }  // namespace arl

@@ -25,8 +25,9 @@ class CurlBrowser : public PageBrowser {
 
   // The address of the page last loaded, after redirects (the requested one while busy or failed).
   std::string Address() const;
-  // Whether the last finished load failed (no connection, 4xx/5xx, too large, time-out).
+  // Whether the last finished load failed (no connection, 4xx/5xx, cut short, too large, time-out).
   bool LoadFailed() const;
+  std::string LoadError() const override;
 
  private:
   struct Impl;

@@ -5,9 +5,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 
 #include "acquire/url_transfer.h"
+#include "support/disk_full.h"
 #include "support/fd_io.h"
 
 namespace arl {
@@ -44,6 +47,7 @@ struct CurlDownloader::Impl {
   int fd = -1;
   std::int64_t written = 0;
   bool writeFailed = false;
+  int writeErrno = 0;  // why the temporary file could not be written
 
   static size_t OnBody(char* data, size_t size, size_t count, void* user) {
     auto* self = static_cast<Impl*>(user);
@@ -55,7 +59,8 @@ struct CurlDownloader::Impl {
     }
     if (!WriteAll(self->fd, data, n)) {
       self->writeFailed = true;
-      self->lastError = "cannot write the temporary file";
+      self->writeErrno = errno;
+      self->lastError = std::string("cannot write the temporary file: ") + std::strerror(errno);
       return 0;
     }
     self->written += static_cast<std::int64_t>(n);
@@ -104,11 +109,14 @@ bool CurlDownloader::Download(const std::string& url, const std::string& targetP
   std::string tempPath = DirectoryOf(targetPath) + "." + baseName + ".part";
   m.fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0644);
   if (m.fd < 0) {
-    m.lastError = "cannot create a temporary file beside " + targetPath;
+    const int error = errno;
+    ThrowIfDiskFull(tempPath, error);
+    m.lastError = "cannot create a temporary file beside " + targetPath + ": " + std::strerror(error);
     return false;
   }
   m.written = 0;
   m.writeFailed = false;
+  m.writeErrno = 0;
   m.errorText[0] = '\0';
   m.inTransfer = true;
 
@@ -160,10 +168,11 @@ bool CurlDownloader::Download(const std::string& url, const std::string& targetP
   curl_off_t expected = -1;
   curl_easy_getinfo(m.easy, CURLINFO_RESPONSE_CODE, &code);
   curl_easy_getinfo(m.easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &expected);
+  // A full disk ends the run: every further download would fail the same way.
+  if (m.writeFailed) ThrowIfDiskFull(tempPath, m.writeErrno);
   if (result != CURLE_OK) {
     if (m.lastError.empty()) {
-      m.lastError = curl_easy_strerror(result);
-      if (m.errorText[0] != '\0') m.lastError += std::string(": ") + m.errorText;
+      m.lastError = TransferErrorText(result, m.errorText);
     }
     return false;
   }
@@ -180,10 +189,13 @@ bool CurlDownloader::Download(const std::string& url, const std::string& targetP
 
   ::fchmod(m.fd, 0644);
   bool synced = ::fsync(m.fd) == 0;
+  int error = errno;
   bool closed = ::close(m.fd) == 0;
+  if (synced && !closed) error = errno;
   m.fd = -1;
   if (!synced || !closed) {
-    m.lastError = "cannot write the temporary file";
+    ThrowIfDiskFull(tempPath, error);
+    m.lastError = std::string("cannot write the temporary file: ") + std::strerror(error);
     return false;
   }
   if (::rename(tempPath.c_str(), targetPath.c_str()) != 0) {

@@ -1,7 +1,8 @@
 #pragma once
 // CurlDownloader: downloads over http and https with libcurl, reusing one connection where the
 // server allows. Other schemes fail. The body goes to a temporary file beside the target, renamed
-// onto it only after a complete 2xx transfer; connect and stall time-outs end dead servers.
+// onto it only after a complete 2xx transfer; connect and stall time-outs end dead servers. A
+// temporary file that cannot be written because the disk is full raises EDiskFull.
 #include <memory>
 #include <string>
 
@@ -18,8 +19,7 @@ class CurlDownloader : public Downloader {
   bool Download(const std::string& url, const std::string& targetPath,
                 const std::function<void()>& pump) override;
 
-  // Why the last Download failed ("" after a success), for the log of a front end or a test.
-  std::string LastError() const;
+  std::string LastError() const override;
 
  private:
   struct Impl;

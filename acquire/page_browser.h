@@ -15,6 +15,9 @@ class PageBrowser {
   virtual bool Busy() = 0;  // also advances the transfer; cheap to poll
   virtual int AnchorCount() = 0;
   virtual std::string AnchorTarget(int index) = 0;
+  // Why the last finished load failed ("" when it succeeded): the transfer library's text or
+  // "HTTP 503". A page that failed is not an empty page: nothing may be concluded from its links.
+  virtual std::string LoadError() const { return {}; }
 
   // Called when a page has been loaded (or failed): its address and HTML (an error page on failure).
   std::function<void(const std::string& address, const std::string& html)> onPageLoaded;

@@ -9,6 +9,11 @@ void EnsureCurlStarted() {
   std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
+std::string TransferErrorText(CURLcode result, const char* errorBuffer) {
+  if (errorBuffer != nullptr && errorBuffer[0] != '\0') return errorBuffer;
+  return curl_easy_strerror(result);
+}
+
 void ApplyTransferOptions(CURL* easy, const TransferLimits& limits, const char* protocols,
                           const char* redirectProtocols) {
   curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);

@@ -4,8 +4,9 @@
 // before LatestYear too, so that days published after its marker was written are not lost at the
 // turn of the year (a marked year whose first pass finds nothing missing ends at once).
 //
-// An index page without zip links ends the run with EBRegExpError "no strings now", one without a
-// yearly link with EListError; no year is visited then.
+// An index page that did not load, or that holds no day-archive link or no yearly link, ends the run
+// with an ERunError that names the address; no year is visited then. A cancel during the page load
+// ends discovery quietly: nothing is concluded from a page that was not waited for.
 #include "acquire/year_discovery.h"
 
 #include <string_view>
@@ -29,24 +30,30 @@ struct YearPages {
   LineList pages;  // the address of the page that links each year's day archives
 };
 
-// The first run of four digits behind the link's host; raises "no strings now" without one.
-std::string YearOfLink(const std::string& link) {
+[[noreturn]] void NoArchiveLinks(const std::string& indexUrl, const char* what) {
+  throw ERunError("インデックスページ " + indexUrl + " に" + what +
+                  "がありません (サイトのレイアウトが変わった可能性があります)");
+}
+
+// The first run of four digits behind the host of the page's last day-archive link.
+std::string LatestYearOf(const LineList& zipLinks, const std::string& indexUrl) {
   TBRegExp& re = RegExpInstance();
-  re.Match(kYearPattern, AddressPath(link));
+  if (zipLinks.empty() || !re.Match(kYearPattern, AddressPath(zipLinks.back())))
+    NoArchiveLinks(indexUrl, "日ごとのアーカイブへのリンク");
   return re.MatchedText(0);
 }
 
 YearPages ReadYearPages(Session& s, const std::string& indexUrl) {
   CollectPageLinks(s, "forex_history_arhiv_,.htm", s.host.Memo1());
   YearPages list;
+  if (!s.GoOn()) return list;  // a collection cut short by a cancel
   TBRegExp& re = RegExpInstance();
   for (const auto& link : s.host.Memo1().Lines()) {
     if (!re.Match(kYearPattern, AddressPath(link))) continue;
     list.years.push_back(re.MatchedText(0));
     list.pages.push_back(link);
   }
-  if (list.years.empty())
-    throw EListError("List index out of bounds (0): the index page has no link to a year page");
+  if (list.years.empty()) NoArchiveLinks(indexUrl, "年ごとのページへのリンク");
   // The first yearly link is the newest year with a page of its own; later years are on the index.
   const int latest = StrToInt(s.LatestYear);
   for (int year = StrToInt(list.years.front()) + 1; year <= latest; ++year) {
@@ -59,17 +66,22 @@ YearPages ReadYearPages(Session& s, const std::string& indexUrl) {
 }  // namespace
 
 void DiscoverYears(Session& s) {
-  const std::string indexUrl = s.Options().EditURL;
+  const std::string indexUrl = s.Options().indexUrl;
   s.SetStatus(indexUrl + " にアクセス");
   s.browser.Navigate(indexUrl);
   WaitForBrowser(s);
+  if (!s.GoOn()) return;
+  const std::string loadError = s.browser.LoadError();
+  if (!loadError.empty())
+    throw ERunError("インデックスページ " + indexUrl + " を読み込めませんでした (" + loadError + ")");
   s.SetStatus("各年度へのリンクをチェック...");
 
   CollectPageLinks(s, "free_forex_quotes,.zip", s.host.Memo2());
-  const LineList zipLinks = s.host.Memo2().Lines();
-  s.LatestYear = YearOfLink(zipLinks.empty() ? std::string() : zipLinks.back());
+  if (!s.GoOn()) return;
+  s.LatestYear = LatestYearOf(s.host.Memo2().Lines(), indexUrl);
 
   const YearPages years = ReadYearPages(s, indexUrl);
+  if (!s.GoOn()) return;
   const std::string yearBeforeLatest = std::to_string(StrToInt(s.LatestYear) - 1);
   for (std::size_t i = 0; i < years.years.size(); ++i) {
     if (!s.GoOn()) return;

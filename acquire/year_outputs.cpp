@@ -27,9 +27,11 @@ namespace {
 LineList YearFilePaths(Session& s, const std::string& year) {
   LineList paths;
   ListCurrencyDirs(s, paths);
-  const OptionValues options = s.Options();
-  const std::string subDir = options.RadioGroup3 == 1 ? "1min/" : "";
-  for (auto& dir : paths) dir += "/" + subDir + options.EditFileHeadName + year + ".txt";
+  const RunOptions& options = s.Options();
+  for (auto& dir : paths) {
+    const std::string ticker = dir.substr(s.paths.DataDir.size());
+    dir = options.CurrencyDir(s.paths.DataDir, ticker) + options.YearFileName(year);
+  }
   return paths;
 }
 

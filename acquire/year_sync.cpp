@@ -12,6 +12,7 @@
 #include "acquire/page_browser.h"
 #include "convert/cross_check.h"
 #include "convert/currency_update.h"
+#include "support/disk_full.h"
 #include "support/errors.h"
 #include "support/files.h"
 
@@ -63,17 +64,48 @@ bool RebuildYear(Session& s, const std::string& year, const std::string& yearDir
   }
   s.host.Memo1().Clear();
   if (!converted) {
-    s.AddLog(year + "年の各通貨への分割・マージ処理に失敗しました。" + kCrLf +
-             "※次回実行時にこの年は自動的に再チャレンジします" + kCrLf + "気にせず続きを実行します。");
+    if (!s.GoOn()) return false;  // cancelled: the year is simply visited again next time
+    const std::string failed = year + "年の各通貨への分割・マージ処理に失敗しました。";
+    s.outcome.YearFailed(year, failed);
+    s.AddLog(failed + kCrLf + "※次回実行時にこの年は自動的に再チャレンジします" + kCrLf +
+             "気にせず続きを実行します。");
     return false;
   }
   SaveLines(yearDir + kYearMarkerName, LineList{});
+  s.outcome.YearCompleted(year);
   s.AddLog(year + "年の各通貨への分割・マージ処理に成功しました。");
   return true;
 }
 
-// Everything that may raise; the caller turns any error into a silent false.
-bool SyncYearGuarded(Session& s, const std::string& pageUrl, const std::string& year, int retryLimit) {
+// A year that cannot be finished in this run: logged, counted, and visited again at the next run.
+bool YearFails(Session& s, const std::string& year, const std::string& reason) {
+  s.outcome.YearFailed(year, reason);
+  s.AddLog(reason + kCrLf + "※次回実行時にこの年は自動的に再チャレンジします");
+  return false;
+}
+
+// What the year's page says. A page that failed says nothing: no day may be taken as present, and no
+// marker written, on the strength of it. Empty `links` with true: the year's days are not listed
+// yet on the index page, which is no failure.
+bool ReadYearPage(Session& s, const std::string& pageUrl, const std::string& year, LineList& links) {
+  const std::string loadError = s.browser.LoadError();
+  if (!loadError.empty())
+    return YearFails(s, year, year + "年のページ " + pageUrl + " を読み込めませんでした (" + loadError + ")");
+  links = CollectYearLinks(s, year);
+  if (!links.empty() || !s.GoOn()) return true;
+  // A year of the archive always has days: its own page without any has changed its layout.
+  if (pageUrl != s.Options().indexUrl)
+    return YearFails(
+        s, year,
+        year + "年のページ " + pageUrl + " に" + year +
+            "年の日ごとのアーカイブへのリンクがありません (サイトのレイアウトが変わった可能性があります)");
+  s.AddLog(year + "年の日はまだインデックスページに載っていないので、次回また確認します");
+  return true;
+}
+
+// Everything that may raise; the caller turns any error into a false result.
+bool SyncYearGuarded(Session& s, const std::string& pageUrl, const std::string& year) {
+  const int retryLimit = s.Options().retryLimit;
   const std::string yearDir = s.paths.ArchiveDir + year + "/";
   const std::string marker = yearDir + kYearMarkerName;
   LineList onDisk;
@@ -82,20 +114,24 @@ bool SyncYearGuarded(Session& s, const std::string& pageUrl, const std::string& 
     s.SetStatus(pageUrl + " にアクセス");
     s.browser.Navigate(pageUrl);
     WaitForBrowser(s);
+    if (!s.GoOn()) return false;
     s.host.Memo1().Clear();
     s.host.Memo2().Clear();
     ListFiles(yearDir, onDisk);
     DayFilesToArchiveNames(onDisk);
-    LineList yearLinks = CollectYearLinks(s, year);
+    LineList yearLinks;
+    if (!ReadYearPage(s, pageUrl, year, yearLinks)) return false;
     // After a cancel the collection is empty: that must not pass for a complete year.
     if (!s.GoOn()) return false;
+    if (yearLinks.empty()) return false;  // not listed yet: nothing to fetch, nothing to mark
     DropLinksOnDisk(yearLinks, onDisk);
-    DownloadMissingArchives(s, yearLinks, retryLimit);
+    const std::string problem = DownloadMissingArchives(s, yearLinks, retryLimit);
     if (yearLinks.empty()) break;
     if (FileExists(marker)) DeleteFile(marker);
     if (--passesLeft <= 0) {
-      s.AddLog(year + "年のzipファイルのダウンロードと解凍に何故か失敗しました。" + kCrLf +
-               "時間を置いてやり直してみてください");
+      const std::string failed = year + "年のzipファイルのダウンロードと解凍に何故か失敗しました。";
+      s.outcome.YearFailed(year, failed + (problem.empty() ? "" : " (" + problem + ")"));
+      s.AddLog(failed + kCrLf + "時間を置いてやり直してみてください");
       return false;
     }
   }
@@ -108,7 +144,10 @@ bool SyncYearGuarded(Session& s, const std::string& pageUrl, const std::string& 
     return true;
   }
   if (year == s.LatestYear) {
-    if (CrossCheckCurrencies(s, onDisk)) return true;
+    if (CrossCheckCurrencies(s, onDisk)) {
+      s.outcome.YearCompleted(year);
+      return true;
+    }
     if (!s.GoOn()) return false;  // cancelled, not failed: keep the year files for the next run
     s.AddLog(year + "年の追記に失敗したか、初回の追記でファイルがないので" + kCrLf + "念の為" + year +
              "年の頭から全て新規に作り直します" + kCrLf + "※ちょっと時間かかります");
@@ -119,12 +158,20 @@ bool SyncYearGuarded(Session& s, const std::string& pageUrl, const std::string& 
 }  // namespace
 
 bool SyncYear(Session& s, const std::string& pageUrl, const std::string& year) {
-  // Parsed before the guarded region: a retry limit that is not a number ends the run.
-  const int retryLimit = StrToInt(s.Options().EditRetryLimit);
   try {
-    return SyncYearGuarded(s, pageUrl, year, retryLimit);
-  } catch (...) {
-    return false;  // the year is visited again at the next run
+    return SyncYearGuarded(s, pageUrl, year);
+  } catch (const EDiskFull&) {
+    throw;  // ends the run: every further year would fail alike
+  } catch (const std::exception& e) {
+    // The year is visited again at the next run; the error's text says why it failed this time.
+    const std::string reason = year + "年の処理中にエラーが発生しました (" + std::string(e.what()) + ")";
+    s.outcome.YearFailed(year, reason);
+    try {
+      s.AddLog(reason + kCrLf + "※次回実行時にこの年は自動的に再チャレンジします");
+    } catch (const std::exception&) {
+      // The log file itself failed; the summary still names the year.
+    }
+    return false;
   }
 }
 

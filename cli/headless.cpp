@@ -14,6 +14,7 @@
 #include "cli/headless_settings.h"
 #include "cli/stop_signals.h"
 #include "run/run_control.h"
+#include "support/currency_list.h"
 #include "support/files.h"
 
 namespace arl {
@@ -21,31 +22,43 @@ namespace arl {
 namespace {
 
 constexpr char kUsage[] =
-    "Usage: autorateloom-cli [auto] [--home DIR]\n"
+    "Usage: autorateloom-cli [auto] [--home DIR] [--init]\n"
     "\n"
     "Runs one run exactly as the window's auto mode does: the missing day archives are downloaded\n"
     "and converted, and the merge files are brought up to date when the settings ask for it. The log\n"
-    "goes to stdout and to autorateloom.log; SIGINT or SIGTERM cancels the run (a second one ends it\n"
-    "at once).\n"
+    "goes to stdout and to autorateloom.log and ends with a summary of the run; SIGINT or SIGTERM\n"
+    "cancels the run (a second one ends it at once). Only one run at a time uses a home.\n"
     "\n"
-    "  --home DIR   keep settings, CurrencyList.txt, log and outputs in DIR\n"
+    "  --home DIR   keep settings, CurrencyList.txt, log and outputs in DIR, which must exist\n"
     "               (default: the directory of the executable)\n"
+    "  --init       make the home ready (folders, CurrencyList.txt, settings, log) and stop\n"
     "  --help       show this text\n"
     "  --version    show the version\n"
     "\n"
-    "Exit status: 0 done, 1 the run ended with an error, 2 bad command line, 130 cancelled.\n";
+    "Exit status: 0 the run ended and nothing failed, 1 something failed or the run could not\n"
+    "start (the log's last lines say what), 2 bad command line, 130 cancelled.\n";
 
-// Makes DIR the program's home: created when missing, given a currency list from beside the
-// executable when it has none. Returns the absolute directory, ending in "/".
+// The home as an absolute directory ending in "/", given a currency list from beside the executable
+// when it has none.
 std::string PrepareHome(const std::string& home) {
-  std::filesystem::path dir = std::filesystem::absolute(home);
-  std::filesystem::create_directories(dir);
-  std::string appDir = dir.string();
+  std::string appDir = std::filesystem::absolute(home).lexically_normal().string();
   if (appDir.back() != '/') appDir += '/';
-  const std::string list = appDir + "CurrencyList.txt";
-  const std::string shipped = ExecutableDir() + "CurrencyList.txt";
+  const std::string list = appDir + kCurrencyListName;
+  const std::string shipped = ExecutableDir() + kCurrencyListName;
   if (!FileExists(list) && FileExists(shipped)) std::filesystem::copy_file(shipped, list);
   return appDir;
+}
+
+// --init: the home with everything a run and a user editing it need; its settings are written with
+// the defaults only when it has none.
+int InitHome(const std::string& home) {
+  if (!home.empty()) std::filesystem::create_directories(home);
+  const Paths paths = Paths::ForAppDir(home.empty() ? ExecutableDir() : PrepareHome(home));
+  PrepareWorkingFolders(paths);
+  if (!FileExists(paths.SettingsPath)) HeadlessSettings(paths.SettingsPath).Save();
+  std::printf("%s を使えるようにしました (設定: %s、通貨リスト: %s)\n", paths.AppDir.c_str(),
+              paths.SettingsPath.c_str(), paths.CurrencyListPath.c_str());
+  return kExitDone;
 }
 
 }  // namespace
@@ -59,6 +72,8 @@ HeadlessArgs ParseHeadlessArgs(int argc, char** argv) {
       a.help = true;
     } else if (arg == "--version") {
       a.version = true;
+    } else if (arg == "--init") {
+      a.init = true;
     } else if (arg == "--home") {
       if (i + 1 >= argc || argv[i + 1][0] == '\0') {
         a.error = "--home needs a directory";
@@ -91,6 +106,15 @@ int RunHeadless(int argc, char** argv) {
   }
 
   try {
+    if (args.init) return InitHome(args.home);
+    // A mistyped home must not become a new, empty one that a full download then fills.
+    if (!args.home.empty() && !std::filesystem::is_directory(args.home)) {
+      std::fprintf(stderr,
+                   "autorateloom-cli: フォルダ %s がありません。作るには --init を付けて実行してください "
+                   "(autorateloom-cli --init --home %s)\n",
+                   args.home.c_str(), args.home.c_str());
+      return kExitError;
+    }
     const std::string appDir = args.home.empty() ? ExecutableDir() : PrepareHome(args.home);
     Paths paths = Paths::ForAppDir(appDir);
     PrepareWorkingFolders(paths);
@@ -114,7 +138,7 @@ int RunHeadless(int argc, char** argv) {
     host.ClearStatusLine();
     if (!error.empty()) std::fprintf(stderr, "%s\n", error.c_str());
     if (host.CancelTaken()) return kExitCancelled;
-    return error.empty() ? kExitDone : kExitError;
+    return error.empty() && !session.outcome.Failed() ? kExitDone : kExitError;
   } catch (const std::exception& e) {
     // Start-up failures: the home cannot be made, the currency list cannot be copied.
     std::fprintf(stderr, "%s\n", e.what());

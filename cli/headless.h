@@ -8,8 +8,8 @@ namespace arl {
 inline constexpr char kVersionText[] = "0.02";
 
 // Exit statuses of a headless run.
-inline constexpr int kExitDone = 0;         // the run ended normally
-inline constexpr int kExitError = 1;        // the run ended with an error (its text on stderr)
+inline constexpr int kExitDone = 0;         // the run ended and nothing in it failed
+inline constexpr int kExitError = 1;        // something failed, or the run could not start or ended early
 inline constexpr int kExitUsage = 2;        // the command line could not be understood
 inline constexpr int kExitCancelled = 130;  // a stop signal cancelled the run
 
@@ -17,11 +17,12 @@ struct HeadlessArgs {
   std::string home;  // AppDir; empty: the executable's directory
   bool help = false;
   bool version = false;
+  bool init = false;  // make the home ready (folders, currency list, settings) instead of a run
   std::string error;  // set when the command line is wrong
 };
 
 // Accepts "auto" as the first argument (the window program passes its own command line on),
-// "--home DIR" or "--home=DIR", "--help"/"-h" and "--version".
+// "--home DIR" or "--home=DIR", "--init", "--help"/"-h" and "--version".
 HeadlessArgs ParseHeadlessArgs(int argc, char** argv);
 
 int RunHeadless(int argc, char** argv);

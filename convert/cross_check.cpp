@@ -8,9 +8,11 @@
 #include "convert/currency_update.h"
 #include "convert/last_line.h"
 #include "convert/year_files.h"
+#include "support/currency_list.h"
 #include "support/errors.h"
 #include "support/files.h"
 #include "support/ticker_name.h"
+#include "support/year_marker.h"
 
 namespace arl {
 
@@ -41,33 +43,37 @@ DateTime DayFileDate(const std::string& name, const std::string& century, const 
 
 }  // namespace
 
-LineList LoadCurrencyList(Session& s) { return LoadLines(s.paths.AppDir + "CurrencyList.txt"); }
-
 bool CrossCheckCurrencies(Session& s, LineList& scratch) {
   s.AddLog("各通貨の" + s.LatestYear + "年のマージファイルから\r\n通貨間に差がないかチェックします");
   const DateTime now = s.now();
   DateTime oldest = AddDays(now, 100);
   DateTime newest{0};
-  const OptionValues options = s.Options();
-  const std::int64_t gapMs = std::int64_t{StrToInt(options.EditGmtGap)} * 3'600'000;
-  const int dateField = options.RadioGroup1 == 0 ? 1 : 0;
+  const RunOptions& options = s.Options();
+  const std::int64_t gapMs = std::int64_t{options.shiftHours} * 3'600'000;
+  const int dateField = options.DateField();
+  // Why the append cannot be made for a ticker; the caller then rebuilds the year.
+  auto cannotAppend = [&](const std::string& ticker, const char* why) {
+    s.AddLog(ticker + " の" + s.LatestYear + "年のファイル" + why + "ので、追記できません");
+    return false;
+  };
 
   // Refused tickers are left out here without a word: the update that follows says so.
-  const LineList tickers = SafeTickers(LoadCurrencyList(s));
+  const LineList tickers = SafeTickers(LoadCurrencyList(s.paths.CurrencyListPath));
   for (const std::string& ticker : tickers) {
     s.SetStatus("通貨間チェック : " + ticker + " をチェック中");
     CreateTickerDirs(s.paths, options, ticker);
     const std::string path = YearFilePath(s.paths, options, ticker, s.LatestYear);
-    if (!FileExists(path)) return false;
+    if (!FileExists(path)) return cannotAppend(ticker, "がない");
     s.host.Repaint();
     s.Pump();
     s.Sleep(0);
     if (!s.GoOn()) return false;
     std::string line;
-    if (!ReadLastLine(path, line)) return false;
     // A file whose end was cut off by a crash, or written under other options, is rebuilt instead.
     DateTime t;
-    if (!EndsWithLineEnd(path) || !LastTimeOf(line, dateField, s.formats, gapMs, t)) return false;
+    if (!ReadLastLine(path, line) || !EndsWithLineEnd(path) ||
+        !LastTimeOf(line, dateField, s.formats, gapMs, t))
+      return cannotAppend(ticker, "の最後の行が読み取れない");
     if (t < oldest) oldest = t;
     if (t > newest) newest = t;
   }
@@ -90,7 +96,7 @@ bool CrossCheckCurrencies(Session& s, LineList& scratch) {
   if (UpdateCurrencyYearFiles(s, selected, yearDir, s.LatestYear)) {
     s.host.Memo1().Clear();
     s.Sleep(0);
-    SaveLines(yearDir + "complete.arlm", LineList{});
+    SaveLines(yearDir + kYearMarkerName, LineList{});
     s.AddLog(s.LatestYear + "年の各通貨への分割・マージ処理に成功しました。");
     return true;
   }

@@ -6,6 +6,4 @@ namespace arl {
 // Levels LatestYear's year files with each other by re-running the last days; writes the year
 // marker on success. `scratch` is refilled with the year's day files.
 bool CrossCheckCurrencies(Session& s, LineList& scratch);
-// Loads AppDir + "CurrencyList.txt".
-LineList LoadCurrencyList(Session& s);
 }  // namespace arl

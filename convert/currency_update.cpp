@@ -19,9 +19,12 @@
 #include "convert/ticker_joins.h"
 #include "convert/year_files.h"
 #include "convert/year_output.h"
+#include "support/currency_list.h"
+#include "support/disk_full.h"
 #include "support/errors.h"
 #include "support/files.h"
 #include "support/ticker_name.h"
+#include "support/year_marker.h"
 
 namespace arl {
 
@@ -39,7 +42,7 @@ constexpr std::size_t kFewDayFiles = 8;
 
 struct CallContext {
   Session& s;
-  const OptionValues& options;
+  const RunOptions& options;
   const LineList& dayFiles;
   const std::string& yearDir;
   const std::string& year;
@@ -50,7 +53,7 @@ struct CallContext {
 // Each day file is cut at line ends and its parts are converted at once on two threads: the front
 // part's lines go to the year files as they come, the others' once the front part is done.
 bool RunPass(const CallContext& c, const LineList& tickers, std::vector<std::vector<std::string>*>& logs) {
-  const bool tailAppend = !FileExists(c.yearDir + "complete.arlm");
+  const bool tailAppend = !FileExists(c.yearDir + kYearMarkerName);
   const YearLineShape baseShape{"", c.s.formats.DateSeparator};
   const bool manyDays = c.dayFiles.size() > kFewDayFiles;
   // Each ticker's share of the first back part of a day file: a day of one ticker's lines fits.
@@ -61,7 +64,7 @@ bool RunPass(const CallContext& c, const LineList& tickers, std::vector<std::vec
   for (std::size_t i = 0; i < tickers.size(); ++i) {
     TickerRun& r = runs[i];
     r.ticker = tickers[i];
-    heads[i] = c.options.RadioGroup1 == 0 ? r.ticker + "," : "";
+    heads[i] = c.options.keepTicker ? r.ticker + "," : "";
     r.logs = logs[i];
     CreateTickerDirs(c.s.paths, c.options, r.ticker);
     YearLineShape shape = baseShape;
@@ -70,6 +73,16 @@ bool RunPass(const CallContext& c, const LineList& tickers, std::vector<std::vec
         std::make_unique<YearOutput>(YearFilePath(c.s.paths, c.options, r.ticker, c.year), shape, tailAppend,
                                      manyDays, arena.Take(YearOutput::BufferBytes(manyDays)), i % 2 == 1);
   }
+
+  // Tickers whose lines were met count as present in the archive, also when the pass fails later.
+  struct NoteSeen {
+    const CallContext& c;
+    const std::vector<TickerRun>& runs;
+    ~NoteSeen() {
+      for (const TickerRun& r : runs)
+        if (r.hadLines) c.s.outcome.TickerSeen(r.ticker);
+    }
+  } noteSeen{c, runs};
 
   const std::size_t grain = c.s.conversionGrain;
   DayPart front(tickers, heads, c.s.formats, c.gapHours, grain > 0 ? grain : DayFileReader::kPiece);
@@ -127,7 +140,7 @@ bool RunPass(const CallContext& c, const LineList& tickers, std::vector<std::vec
   worker.Run([&] { joins.JoinPending(0, 2); }, [&] { joins.JoinPending(1, 2); });
 
   for (TickerRun& r : runs) {
-    r.out->Commit();
+    if (r.out->Commit()) c.s.outcome.YearFileUpdated(r.ticker, c.year);
     r.logs->push_back(r.ticker + " " + c.dayFiles.front() + "～" + c.dayFiles.back() + " チェック&追記 OK.");
   }
   return true;
@@ -146,11 +159,11 @@ void TouchFirstTicker(const CallContext& c, const std::string& ticker) {
 bool UpdateCurrencyYearFiles(Session& s, LineList& dayFiles, const std::string& yearDir,
                              const std::string& year) {
   SortCaseInsensitive(dayFiles);
-  const OptionValues options = s.Options();
-  const int gapHours = StrToInt(options.EditGmtGap);
+  const RunOptions& options = s.Options();
+  const int gapHours = options.shiftHours;
   try {
     LineList refused;
-    const LineList tickers = SafeTickers(LoadCurrencyList(s), &refused);
+    const LineList tickers = SafeTickers(LoadCurrencyList(s.paths.CurrencyListPath), &refused);
     for (const std::string& message : refused) s.AddLog(message);
     if (tickers.empty()) return true;
     const CallContext c{s, options, dayFiles, yearDir, year, gapHours};
@@ -181,7 +194,13 @@ bool UpdateCurrencyYearFiles(Session& s, LineList& dayFiles, const std::string& 
     for (const auto& lines : logs)
       for (const auto& line : lines) s.AddLog(line);
     return true;
-  } catch (const std::exception&) {
+  } catch (const EDiskFull&) {
+    throw;  // ends the run; every year file is as it was
+  } catch (const std::exception& e) {
+    // The call fails and the caller goes its own way; the error's text says why.
+    const std::string reason = year + "年の変換中にエラーが発生しました (" + std::string(e.what()) + ")";
+    s.outcome.YearFailed(year, reason);
+    s.AddLog(reason);
     return false;
   }
 }

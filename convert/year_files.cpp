@@ -4,20 +4,16 @@
 
 namespace arl {
 
-namespace {
-std::string SubDir(const OptionValues& options) { return options.RadioGroup3 == 1 ? "1min/" : ""; }
-}  // namespace
-
-std::string TickerYearDir(const Paths& paths, const OptionValues& options, const std::string& ticker) {
-  return paths.DataDir + ticker + "/" + SubDir(options);
+std::string TickerYearDir(const Paths& paths, const RunOptions& options, const std::string& ticker) {
+  return options.CurrencyDir(paths.DataDir, ticker);
 }
 
-std::string YearFilePath(const Paths& paths, const OptionValues& options, const std::string& ticker,
+std::string YearFilePath(const Paths& paths, const RunOptions& options, const std::string& ticker,
                          const std::string& year) {
-  return TickerYearDir(paths, options, ticker) + options.EditFileHeadName + year + ".txt";
+  return TickerYearDir(paths, options, ticker) + options.YearFileName(year);
 }
 
-void CreateTickerDirs(const Paths& paths, const OptionValues& options, const std::string& ticker) {
+void CreateTickerDirs(const Paths& paths, const RunOptions& options, const std::string& ticker) {
   const std::string top = paths.DataDir + ticker + "/";
   if (!DirectoryExists(top)) CreateDir(top);
   const std::string sub = TickerYearDir(paths, options, ticker);

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "convert/file_lines.h"
+#include "support/disk_full.h"
 #include "support/errors.h"
 #include "support/fd_io.h"
 
@@ -17,7 +18,9 @@ namespace arl {
 namespace {
 
 [[noreturn]] void Fail(const std::string& what, const std::string& path) {
-  throw EInOutError("I/O error: " + what + " " + path + ": " + std::strerror(errno));
+  const int error = errno;
+  ThrowIfDiskFull(path, error);
+  throw EInOutError("I/O error: " + what + " " + path + ": " + std::strerror(error));
 }
 
 void WriteAt(int fd, const char* data, std::size_t length, std::int64_t offset, const std::string& path) {
@@ -367,14 +370,17 @@ std::int64_t YearOutput::UnchangedLines() {
   return same;
 }
 
-void YearOutput::Commit() {
+bool YearOutput::Commit() {
   Flush();
   const bool existed = oldFd_ >= 0;
+  bool changed = true;
   if (ContentEnd() == 0) {
     CloseAll();
+    changed = existed;
     if (existed && ::unlink(path_.c_str()) != 0 && errno != ENOENT) Fail("cannot delete", path_);
   } else if (keep_ == oldSize_ && ContentEnd() == keep_) {
     CloseAll();  // unchanged
+    changed = false;
   } else if (keep_ == 0) {
     OpenStage();
     WriteUnstaged(stageFd_, written_ - keep_, stagePath_);
@@ -388,7 +394,7 @@ void YearOutput::Commit() {
       CloseAll();
       ::unlink(stagePath_.c_str());
       done_ = true;
-      return;
+      return false;
     }
     int fd = ::open(path_.c_str(), O_WRONLY | O_CLOEXEC);
     if (fd < 0) Fail("cannot open", path_);
@@ -429,6 +435,7 @@ void YearOutput::Commit() {
   }
   ::unlink(stagePath_.c_str());
   done_ = true;
+  return changed;
 }
 
 }  // namespace arl

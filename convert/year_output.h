@@ -72,7 +72,8 @@ class YearOutput {
   void TakeBack(ByteBuffer& bytes, std::vector<std::size_t>& starts, std::size_t irregularEnd);
   // Writes what is pending to the side file once it is kMinWrite or more, and trims the window.
   void Flush();
-  void Commit();
+  // Puts the new content in place; true when the year file changed (written, cut or deleted).
+  bool Commit();
   void Discard();
 
  private:

@@ -9,6 +9,8 @@
 #include "merge/merge_run.h"
 #include "merge/merge_texts.h"
 #include "merge/year_list.h"
+#include "support/currency_list.h"
+#include "support/disk_full.h"
 #include "support/errors.h"
 #include "support/files.h"
 #include "support/ticker_name.h"
@@ -17,7 +19,8 @@ namespace arl {
 
 namespace {
 
-enum class Next { Currency, Stop };
+// What follows a currency: the next one, the next one after this one was left out, or nothing more.
+enum class Next { Currency, Skipped, Stop };
 
 // A year file of a year before the last merged one that changed after the merge file was written
 // (a year completed or rebuilt late) holds lines that appending after the last line would never
@@ -69,12 +72,14 @@ Next MergeCurrency(MergeRun& run, const std::string& ticker) {
   const CurrencyLayout layout(s, ticker);
   const std::vector<YearFileName> files = ListYearFiles(layout);
   if (files.empty()) {
-    s.host.MessageBoxOk(merge_text::kNoYearBox, merge_text::kCaption);
-    return Next::Stop;
+    // Nothing to merge for this ticker (one the archive does not have, for one); the others go on.
+    s.AddLog(merge_text::NoYearFiles(ticker));
+    if (!s.outcome.TickerHasFailed(ticker)) s.outcome.MergeFailed(ticker, merge_text::NoYearFiles(ticker));
+    return Next::Skipped;
   }
   s.LatestYear = SortedYears(files).back();
 
-  const std::string mergePath = layout.MergePath();
+  const std::string mergePath = layout.mergePath;
   if (!FileExists(mergePath)) return RebuildMergeFile(run, ticker) ? Next::Currency : Next::Stop;
   const long long mergeTime = ModificationTime(mergePath);
   // A merge file left by a killed process may end in a torn line: the merge goes on from the last
@@ -92,7 +97,7 @@ Next MergeCurrency(MergeRun& run, const std::string& ticker) {
     }
     lastMerged = ReadLastLine(merge, first, FileSizeByName(mergePath));
   }
-  const int dateField = DateFieldIndex(s.Options().RadioGroup1);
+  const int dateField = layout.options.DateField();
   const DateTime lastMergedDate = LineDate(lastMerged, dateField, s.formats, true);
   const int lastMergedYear = CurrentYear(lastMergedDate);
   const int latestYear = StrToInt(s.LatestYear);
@@ -133,6 +138,7 @@ Next MergeCurrency(MergeRun& run, const std::string& ticker) {
         }
       }
       if (!out) out = std::make_unique<MergeWriter>(mergePath, MergeWriter::Mode::Append);
+      s.outcome.MergeFileWritten(ticker);
       if (!run.Copy(yearPath, start, *out)) return Next::Stop;
     }
   }
@@ -153,16 +159,23 @@ void MergeAll(Session& s, const CopyTuning& tuning) {
     s.Pump();
     s.Sleep(0);
     LineList refused;
-    const LineList tickers = SafeTickers(LoadLines(s.paths.AppDir + "CurrencyList.txt"), &refused);
+    const LineList tickers = SafeTickers(LoadCurrencyList(s.paths.CurrencyListPath), &refused);
     for (const auto& message : refused) s.AddLog(message);
+    bool skipped = false;
     for (const auto& ticker : tickers) {
       run.ticker = ticker;
-      if (MergeCurrency(run, ticker) == Next::Stop) return;
+      const Next next = MergeCurrency(run, ticker);
+      if (next == Next::Stop) return;
+      skipped = skipped || next == Next::Skipped;
     }
-    if (s.GoOn()) s.AddLog(merge_text::kLogDone);
-  } catch (const std::exception&) {
+    // "All made" only when it is true.
+    if (s.GoOn() && !skipped) s.AddLog(merge_text::kLogDone);
+  } catch (const EDiskFull&) {
+    throw;  // ends the run; the advice to delete the archive is no help against a full disk
+  } catch (const std::exception& e) {
+    s.outcome.MergeFailed(run.ticker, merge_text::FailureLine(run.ticker, e.what()));
     try {
-      s.AddLog(merge_text::Failure(run.ticker));
+      s.AddLog(merge_text::Failure(run.ticker) + "\r\n" + merge_text::Reason(e.what()));
     } catch (const std::exception&) {
       // The message has reached the log pane; a log file that can't be written changes nothing here.
     }

@@ -9,11 +9,6 @@ inline constexpr char kCaption[] = "Auto Rateloom - Ver 0.02 -";
 inline constexpr char kStatusStart[] = "マージファイルを作成しています";
 inline constexpr char kLogStart[] = "全ての年を結合するMerge.txtを作成します";
 inline constexpr char kLogDone[] = "全てのMerge.txtの作成完了";
-inline constexpr char kNoYearBox[] =
-    "最新の年が取得できないので、マージ処理を中断します\r\n"
-    "再度実行しても問題が解決しない場合は、本ソフト終了後、OriginalArchiveフォルダを丸ごと削除してから再度実"
-    "行してください\r\n"
-    "※ まだ一度もファイルのDLと結合処理を実行していない場合、単独マージ処理は行えません";
 
 inline std::string StatusYear(std::string_view ticker, std::string_view year) {
   return "最終マージファイル作成 : " + std::string(ticker) + " " + std::string(year) + " を処理中...";
@@ -32,6 +27,16 @@ inline std::string RebuildStart(std::string_view ticker) {
 }
 inline std::string RebuildDone(std::string_view ticker) {
   return std::string(ticker) + "のMerge.txtの作成OK";
+}
+inline std::string NoYearFiles(std::string_view ticker) {
+  return std::string(ticker) + " の年ファイルがないので、この通貨のMerge.txtは作りません";
+}
+// The technical reason of a failed merge, logged after the advice.
+inline std::string Reason(std::string_view what) { return "(エラーの内容: " + std::string(what) + ")"; }
+// The failure's line in the run's summary.
+inline std::string FailureLine(std::string_view ticker, std::string_view what) {
+  return std::string(ticker) + " のMerge.txtの作成に失敗しました。以降の通貨のマージは行っていません (" +
+         std::string(what) + ")";
 }
 inline std::string Failure(std::string_view ticker) {
   return std::string(ticker) +

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <vector>
 
+#include "support/disk_full.h"
 #include "support/errors.h"
 #include "support/fd_io.h"
 
@@ -17,7 +18,9 @@ namespace arl {
 namespace {
 
 [[noreturn]] void Fail(const std::string& what, const std::string& path) {
-  throw EInOutError(what + " \"" + path + "\": " + std::strerror(errno));
+  const int error = errno;
+  ThrowIfDiskFull(path, error);
+  throw EInOutError(what + " \"" + path + "\": " + std::strerror(error));
 }
 
 // Reads exactly `size` bytes at `offset`, or raises.

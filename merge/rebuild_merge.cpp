@@ -18,7 +18,7 @@ bool RebuildMergeFile(MergeRun& run, const std::string& ticker) {
 
   const CurrencyLayout layout(s, ticker);
   const std::vector<YearFileName> files = ListYearFiles(layout);
-  const std::string mergePath = layout.MergePath();
+  const std::string mergePath = layout.mergePath;
   if (FileExists(mergePath)) {
     DeleteFile(mergePath);
     s.Pump();
@@ -41,6 +41,7 @@ bool RebuildMergeFile(MergeRun& run, const std::string& ticker) {
     if (!run.Copy(path, 0, out)) return false;
   }
   out.Close();
+  s.outcome.MergeFileWritten(ticker);
   s.AddLog(merge_text::RebuildDone(ticker));
   return true;
 }

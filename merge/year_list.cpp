@@ -10,25 +10,23 @@ namespace {
 constexpr char kYearPattern[] = "m#\\d{4}#";
 }
 
-CurrencyLayout::CurrencyLayout(const Session& s, const std::string& ticker) {
-  const OptionValues options = s.Options();
+CurrencyLayout::CurrencyLayout(Session& s, const std::string& ticker) : options(s.Options()) {
   tickerDir = s.paths.DataDir + ticker + "/";
-  currencyDir = options.RadioGroup3 == 1 ? tickerDir + "1min/" : tickerDir;
-  headName = options.EditFileHeadName;
-}
-
-std::string CurrencyLayout::YearFilePath(int year) const {
-  return currencyDir + headName + std::to_string(year) + ".txt";
+  currencyDir = options.CurrencyDir(s.paths.DataDir, ticker);
+  headName = options.prefix;
+  mergePath = currencyDir + options.MergeFileName();
 }
 
 std::vector<YearFileName> ListYearFiles(const CurrencyLayout& layout) {
   if (!DirectoryExists(layout.tickerDir)) CreateDir(layout.tickerDir);
   if (!DirectoryExists(layout.currencyDir)) CreateDir(layout.currencyDir);
+  return YearFilesIn(layout);
+}
 
+std::vector<YearFileName> YearFilesIn(const CurrencyLayout& layout) {
   LineList names;
   ListFiles(layout.currencyDir, names);
   std::vector<YearFileName> years;
-  if (layout.headName.empty()) return years;  // an empty head name is contained in no name
 
   TBRegExp& re = RegExpInstance();
   const bool headHasYear = re.Match(kYearPattern, layout.headName);

@@ -12,12 +12,15 @@ namespace arl {
 
 // The paths of one currency, from the options read once when the layout is made.
 struct CurrencyLayout {
-  CurrencyLayout(const Session& s, const std::string& ticker);
+  CurrencyLayout(Session& s, const std::string& ticker);
   std::string tickerDir;    // DataDir + ticker + "/"
-  std::string currencyDir;  // tickerDir + "1min/" (RadioGroup3 on index 1) or tickerDir
-  std::string headName;     // EditFileHeadName
-  std::string MergePath() const { return currencyDir + headName + "Merge.txt"; }
-  std::string YearFilePath(int year) const;
+  std::string currencyDir;  // tickerDir + "1min/" (the sub-folder chosen) or tickerDir
+  std::string headName;     // the file-name prefix
+  std::string mergePath;
+  std::string YearFilePath(int year) const {
+    return currencyDir + options.YearFileName(std::to_string(year));
+  }
+  RunOptions options;
 };
 
 // One year file of the currency directory: its year and its name.
@@ -32,6 +35,8 @@ struct YearFileName {
 // The year is the first run of four digits; when the head name itself holds four digits in a row it
 // would be the same for every file, so then the digits are looked for after the head name.
 std::vector<YearFileName> ListYearFiles(const CurrencyLayout& layout);
+// The same without creating anything: what is there now.
+std::vector<YearFileName> YearFilesIn(const CurrencyLayout& layout);
 
 // The years of the list in ascending order (duplicates kept).
 LineList SortedYears(const std::vector<YearFileName>& files);

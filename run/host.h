@@ -28,7 +28,8 @@ class Host {
   virtual Pane& Memo1() = 0;
   virtual Pane& Memo2() = 0;
 
-  // Called by AddLog for every line of a message, after the line reached Memo1 and the log file.
+  // Called by AddLog for every line of a message, as soon as the line reached Memo1 (before the log
+  // file is written, so that a log file that fails does not hide the message).
   virtual void OnLogged(std::string_view /*line*/) {}
 
   virtual void SetStatus(std::string_view text) = 0;

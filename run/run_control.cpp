@@ -1,7 +1,11 @@
 #include "run/run_control.h"
 
+#include <memory>
+
 #include "acquire/year_discovery.h"
 #include "merge/merge_files.h"
+#include "run/missing_tickers.h"
+#include "support/home_lock.h"
 
 namespace arl {
 
@@ -18,36 +22,63 @@ void RunClosingStep(std::exception_ptr& firstError, Step&& step) {
   }
 }
 
+// One run per home. A run that cannot have the home changes nothing; its refusal is logged (a timer's
+// user reads the log) and goes to the front end's top-level handler.
+std::unique_ptr<HomeLock> LockHome(Session& s) {
+  try {
+    return std::make_unique<HomeLock>(s.paths.LockPath, s.paths.AppDir);
+  } catch (const std::exception& e) {
+    try {
+      s.AddLog(e.what());
+    } catch (const std::exception&) {
+      // The refusal still reaches the top-level handler.
+    }
+    throw;
+  }
+}
+
 }  // namespace
 
-FormatSettings RunFormats(const OptionValues& options) {
+FormatSettings RunFormats(const RunOptions& options) {
   FormatSettings f;
   f.ShortDateFormat = "yyyy/mm/dd";
-  f.DateSeparator = options.RadioGroup2 == 0 ? '/' : '-';
-  f.LongTimeFormat = options.EditLongTimeFormat;
+  f.DateSeparator = options.dateSeparator;
+  f.LongTimeFormat = options.timeFormat;
   return f;
 }
 
 void Button1Click(Session& s) {
+  const std::unique_ptr<HomeLock> lock = LockHome(s);
   Host& host = s.host;
-  std::exception_ptr runError;
+  s.outcome.Reset();
+  std::exception_ptr runError, closingError;
   try {
     host.SaveSettings();
     s.LatestYear = "-1";
-    s.formats = RunFormats(host.Options());
+    // Options that cannot be used stop the run here, before anything is fetched.
+    s.FixOptions();
+    s.formats = RunFormats(s.Options());
     host.EnterBusyUi();
     DiscoverYears(s);
+    if (s.GoOn()) ReportMissingTickers(s);
     // The merge also runs after a cancel: it polls the flag itself and stops at once.
-    if (host.Options().CheckBox1) MergeAll(s);
+    if (s.Options().merge) MergeAll(s);
+  } catch (const std::exception& e) {
+    runError = std::current_exception();
+    s.outcome.RunFailed(e.what());
+    // The text the front end shows goes to the log too: an unattended run leaves it on record.
+    RunClosingStep(closingError, [&] { s.AddLog(e.what()); });
   } catch (...) {
     runError = std::current_exception();
+    s.outcome.RunFailed("unknown error");
   }
 
-  std::exception_ptr closingError;
+  RunClosingStep(closingError, [&] { s.AddLog(s.outcome.Summary()); });
   if (!host.GoOn()) RunClosingStep(closingError, [&] { s.AddLog("キャンセルしました"); });
   RunClosingStep(closingError, [&] { host.LeaveBusyUi(); });
   RunClosingStep(closingError, [&] { s.SetStatus("処理完了"); });
   RunClosingStep(closingError, [&] { s.AddLog("処理完了"); });
+  s.ReleaseOptions();
   if (s.autoMode) RunClosingStep(closingError, [&] { host.RequestClose(); });
 
   if (runError) std::rethrow_exception(runError);

@@ -6,15 +6,18 @@
 
 namespace arl {
 
-// Runs one run: save the options, LatestYear := "-1", fix the run-wide formats, busy state, year
-// discovery, the merge when ticked (also after a cancel), "キャンセルしました" after a cancel, idle
-// state with "処理完了" and, in auto mode, RequestClose(). An error that escaped the steps is
-// rethrown after the idle state, for the front end's top-level handler.
+// Runs one run: take the home's lock (another run holding it raises EHomeBusy before anything is
+// done), save the options, LatestYear := "-1", parse the options and fix the run-wide formats (an
+// option that cannot be used ends the run here), busy state, year discovery, the tickers found
+// nowhere, the merge when ticked (also after a cancel); then the error's text when one ended the
+// run, the summary of the run's outcome, "キャンセルしました" after a cancel, idle state with
+// "処理完了" and, in auto mode, RequestClose(). An error that escaped the steps is rethrown after
+// the idle state, for the front end's top-level handler; s.outcome tells what failed.
 void Button1Click(Session& s);
 
-// The run-wide formats for the options: short date "yyyy/mm/dd", "/" for RadioGroup2 index 0 and "-"
-// otherwise, the long time format from EditLongTimeFormat, time separator ":".
-FormatSettings RunFormats(const OptionValues& options);
+// The run-wide formats for the options: short date "yyyy/mm/dd", the chosen date separator, the
+// time format as typed, time separator ":".
+FormatSettings RunFormats(const RunOptions& options);
 
 // The confirmed-cancel part of CancelButtonClick: asks "キャンセルしますか？" (title "確認") and on
 // OK clears the go-on flag and logs "キャンセルします...". Returns whether the cancel was confirmed.

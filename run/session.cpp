@@ -8,9 +8,12 @@
 #include <cstring>
 #include <thread>
 
+#include "support/currency_list.h"
+#include "support/disk_full.h"
 #include "support/errors.h"
 #include "support/fd_io.h"
 #include "support/files.h"
+#include "support/home_lock.h"
 
 namespace arl {
 
@@ -22,6 +25,8 @@ Paths Paths::ForAppDir(std::string appDir) {
   p.DataDir = appDir + "HistoricalData/";
   p.LogPath = appDir + kLogFileName;
   p.SettingsPath = appDir + kSettingsFileName;
+  p.CurrencyListPath = appDir + kCurrencyListName;
+  p.LockPath = appDir + kLockFileName;
   return p;
 }
 
@@ -38,11 +43,32 @@ void Session::Sleep(int ms) {
   }
 }
 
+const RunOptions& Session::Options() {
+  if (!fixed_) options_ = ParseRunOptions(host.Options());
+  return options_;
+}
+
+void Session::FixOptions() {
+  fixed_ = false;
+  options_ = ParseRunOptions(host.Options());
+  fixed_ = true;
+}
+
+void Session::MessageBox(std::string_view text, std::string_view caption) {
+  AddLog(text);
+  host.MessageBoxOk(text, caption);
+}
+
 void Session::AddLog(std::string_view message) {
   LineList lines;
   SplitLines(message, lines);
   if (lines.empty()) lines.emplace_back();
-  for (const auto& line : lines) host.Memo1().Add(line);
+  // The pane and the front end's own output get the message even when the file then fails (a full
+  // disk): that is where the user looks for why.
+  for (const auto& line : lines) {
+    host.Memo1().Add(line);
+    host.OnLogged(line);
+  }
 
   // The log file is opened and closed for every message; it must exist (start-up creates it).
   int fd = ::open(paths.LogPath.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
@@ -51,11 +77,12 @@ void Session::AddLog(std::string_view message) {
   std::string text;
   for (const auto& line : lines) text.append(line).append("\r\n");
   if (!WriteAll(fd, text.data(), text.size())) {
+    const int error = errno;
     ::close(fd);
-    throw EInOutError("I/O error: cannot write the log file " + paths.LogPath);
+    ThrowIfDiskFull(paths.LogPath, error);
+    throw EInOutError("I/O error: cannot write the log file " + paths.LogPath + ": " + std::strerror(error));
   }
   ::close(fd);
-  for (const auto& line : lines) host.OnLogged(line);
 }
 
 void PrepareWorkingFolders(const Paths& paths) {

@@ -8,7 +8,9 @@
 #include <string_view>
 
 #include "run/host.h"
+#include "run/run_outcome.h"
 #include "support/datetime.h"
+#include "support/run_options.h"
 
 namespace arl {
 
@@ -21,6 +23,8 @@ struct Paths {
   std::string DataDir;                         // AppDir + "HistoricalData/"
   std::string LogPath;                         // AppDir + "autorateloom.log"
   std::string SettingsPath;                    // AppDir + "autorateloom.ini"
+  std::string CurrencyListPath;                // AppDir + "CurrencyList.txt"
+  std::string LockPath;                        // AppDir + "autorateloom.lock": one run per home
   static Paths ForAppDir(std::string appDir);  // adds the trailing "/" when missing
 };
 
@@ -42,15 +46,30 @@ class Session {
   // finer; 0 keeps its own sizes. Tests make it small so that small files are cut many ways.
   std::size_t conversionGrain = 0;
 
+  // What this run did and what failed in it; the run resets it at its start.
+  RunOutcome outcome;
+
+  // The run's options, parsed once at its start (FixOptions). An operation called on its own, outside
+  // a run (a test, a tool), gets the host's current options parsed afresh at every call.
+  const RunOptions& Options();
+  // Parses the host's options for the run that starts; raises EOptionError. ReleaseOptions ends it.
+  void FixOptions();
+  void ReleaseOptions() { fixed_ = false; }
+
   // Appends the message to Memo1 and, as new lines with CR LF, to the log file (opened and closed for
   // every message). A message holding CR LF becomes several lines. Raises EInOutError after the
-  // message has reached the pane when the log file cannot be opened.
+  // message has reached the pane when the log file cannot be opened or written (EDiskFull when full).
   void AddLog(std::string_view message);
   void SetStatus(std::string_view text) { host.SetStatus(text); }
   void Pump() { host.Pump(); }
   bool GoOn() const { return host.GoOn(); }
   void Sleep(int ms);
-  OptionValues Options() const { return host.Options(); }
+  // A modal OK box whose text also goes to the log, so that an unattended run leaves it on record.
+  void MessageBox(std::string_view text, std::string_view caption);
+
+ private:
+  RunOptions options_;
+  bool fixed_ = false;
 };
 
 // Creates ArchiveDir and DataDir (one level each, failures ignored) and an empty log file when none

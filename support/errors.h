@@ -31,6 +31,12 @@ class EListError : public Exception {
   using Exception::Exception;
 };
 
+// An error that ends a run, worded for the user (a page of the archive site that failed, for one).
+class ERunError : public Exception {
+ public:
+  using Exception::Exception;
+};
+
 // Parses a whole number: optional blanks before it, an optional sign, decimal digits, or "$"/"0x"
 // followed by hexadecimal digits. Anything else raises EConvertError "'text' is not a valid integer value".
 int StrToInt(std::string_view text);

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "support/disk_full.h"
 #include "support/errors.h"
 #include "support/fd_io.h"
 #include "support/files.h"
@@ -66,7 +67,11 @@ void WriteFileAtomically(const std::string& path, std::string_view content) {
   // A fixed name: what a killed process left there is replaced by the next save of the same file.
   const std::string temp = path + ".tmp";
   int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0666);
-  if (fd < 0) throw EInOutError(ErrorText("Cannot create file", temp, errno));
+  if (fd < 0) {
+    const int error = errno;
+    ThrowIfDiskFull(temp, error);
+    throw EInOutError(ErrorText("Cannot create file", temp, error));
+  }
   struct stat existing;
   if (::stat(path.c_str(), &existing) == 0) ::fchmod(fd, existing.st_mode & 07777);  // keep its mode
   bool ok = WriteAll(fd, content.data(), content.size()) && ::fsync(fd) == 0;
@@ -81,6 +86,7 @@ void WriteFileAtomically(const std::string& path, std::string_view content) {
   }
   if (!ok) {
     ::unlink(temp.c_str());
+    ThrowIfDiskFull(path, error);
     throw EInOutError(ErrorText("Cannot write file", path, error));
   }
   SyncFile(path);

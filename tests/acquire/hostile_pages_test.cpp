@@ -128,7 +128,7 @@ TEST(HostilePages, AnIndexPageCutShortOrNestedTooDeeplyEndsTheRunBeforeAnyYear) 
     Session s(fs.host, browser, fs.downloader, fs.session.paths);
     s.sleep = [](int) {};
     const auto start = Clock::now();
-    EXPECT_THROW(DiscoverYears(s), EBRegExpError);
+    EXPECT_THROW(DiscoverYears(s), ERunError);
     EXPECT_LT(SecondsSince(start), 5.0);
     EXPECT_TRUE(test::Snapshot(fs.session.paths.ArchiveDir).empty());
   }

@@ -60,6 +60,8 @@ TEST_F(DiscoverYearsTest, VisitsTheYearlyPagesInPageOrderThenTheIndexYears) {
 TEST_F(DiscoverYearsTest, MarkedYearsAreSkippedExceptTheLatestAndTheYearBefore) {
   for (int y = 2001; y <= 2011; ++y) Mark(std::to_string(y));
   IndexPage({"2011", "2010", "2009"}, "2012");
+  fs.browser.pages[YearPage("2011")] = {test::DayLink("030111.zip", "2011")};
+  test::WriteFile(Dir("2011") + "/110103.txt", "");
   DiscoverYears(s);
   EXPECT_EQ(Visited(), (std::vector<std::string>{YearPage("2011"), kIndex}));
   EXPECT_EQ(test::CountLogged(fs.host, "DLしていないZipファイルはありません"), 2);
@@ -85,13 +87,26 @@ TEST_F(DiscoverYearsTest, YearsAfterTheNewestYearlyPageAreLookedForOnTheIndex) {
   EXPECT_EQ(VisitsOf("2013", kIndex), 1);
 }
 
-TEST_F(DiscoverYearsTest, AnIndexWithoutTheExpectedLinksEndsTheRunBeforeAnyYear) {
+TEST_F(DiscoverYearsTest, AnIndexThatFailedOrHasNoArchiveLinksEndsTheRunBeforeAnyYear) {
+  auto errorOf = [this] {
+    try {
+      DiscoverYears(s);
+    } catch (const ERunError& e) {
+      return std::string(e.what());
+    }
+    return std::string("no error");
+  };
+  const std::string layout = "がありません (サイトのレイアウトが変わった可能性があります)";
   fs.browser.pages[kIndex] = {YearPage("2011")};
-  EXPECT_THROW(DiscoverYears(s), EBRegExpError);
+  EXPECT_EQ(errorOf(), "インデックスページ " + kIndex + " に日ごとのアーカイブへのリンク" + layout);
   fs.browser.pages[kIndex] = {test::DayLink("030112.zip", "2012")};
-  EXPECT_THROW(DiscoverYears(s), EListError);
+  EXPECT_EQ(errorOf(), "インデックスページ " + kIndex + " に年ごとのページへのリンク" + layout);
+  fs.browser.failing[kIndex] = "Couldn't connect to server";
+  EXPECT_EQ(errorOf(),
+            "インデックスページ " + kIndex + " を読み込めませんでした (Couldn't connect to server)");
   EXPECT_FALSE(DirectoryExists(Dir("2011")));
   EXPECT_FALSE(DirectoryExists(Dir("2012")));
+  EXPECT_EQ(fs.browser.navigations.size(), 3u);
 }
 
 TEST_F(DiscoverYearsTest, ACancelStopsBeforeTheNextYear) {

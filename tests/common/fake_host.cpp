@@ -14,4 +14,27 @@ FakeSession::FakeSession(const std::vector<std::string>& tickers)
 
 std::string FakeSession::LogText() const { return ReadFile(session.paths.LogPath); }
 
+std::string WithoutSummary(const std::string& log) {
+  std::string kept;
+  enum { Outside, Counts, Failures } state = Outside;
+  for (std::size_t at = 0; at < log.size();) {
+    const std::size_t lf = log.find('\n', at);
+    const std::size_t end = lf == std::string::npos ? log.size() : lf + 1;
+    const std::string_view line(log.data() + at, end - at);
+    at = end;
+    if (line.starts_with("----- 今回の実行結果 -----")) {
+      state = Counts;
+      continue;
+    }
+    if (state == Counts) {
+      if (line.starts_with("失敗 : ")) state = Failures;
+      continue;
+    }
+    if (state == Failures && line.starts_with("× ")) continue;
+    state = Outside;
+    kept += line;
+  }
+  return kept;
+}
+
 }  // namespace arl::test

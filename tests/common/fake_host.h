@@ -82,7 +82,8 @@ class FakeHost : public Host {
   bool goOn = true, busy = false, closeRequested = false;
 };
 
-// A browser serving fixed pages from memory: address -> list of absolute anchor targets.
+// A browser serving fixed pages from memory: address -> list of absolute anchor targets; an address
+// in `failing` fails to load, with no anchors.
 class FakeBrowser : public PageBrowser {
  public:
   void Navigate(const std::string& address) override {
@@ -90,9 +91,14 @@ class FakeBrowser : public PageBrowser {
     navigations.push_back(address);
   }
   bool Busy() override { return false; }
-  int AnchorCount() override { return static_cast<int>(pages[current].size()); }
+  int AnchorCount() override { return failing.count(current) ? 0 : static_cast<int>(pages[current].size()); }
   std::string AnchorTarget(int i) override { return pages[current].at(static_cast<std::size_t>(i)); }
+  std::string LoadError() const override {
+    auto it = failing.find(current);
+    return it == failing.end() ? std::string() : it->second;
+  }
   std::map<std::string, std::vector<std::string>> pages;
+  std::map<std::string, std::string> failing;  // address -> why its load fails
   std::string current;
   std::vector<std::string> navigations;
 };
@@ -131,5 +137,9 @@ struct FakeSession {
   Session session;
   std::string LogText() const;  // the whole log file
 };
+
+// A log text (lines ending in CR LF) without the summary that ends every run, for tests of what
+// comes around it.
+std::string WithoutSummary(const std::string& log);
 
 }  // namespace arl::test

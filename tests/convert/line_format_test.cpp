@@ -45,7 +45,7 @@ TEST_F(LineFormatTest, ShiftRollsOverMidnightAndNewYearWithoutLeavingTheDayFiles
 TEST_F(LineFormatTest, ShiftThatIsNotANumberRaisesBeforeAnythingIsWritten) {
   host().options.EditGmtGap = "x";
   WriteDay("050103.txt", Q("EURUSD", "20050103", "000100"));
-  EXPECT_THROW(UpdateAll(), EConvertError);
+  EXPECT_THROW(UpdateAll(), EOptionError);
   EXPECT_FALSE(DirectoryExists(s().paths.DataDir + "EURUSD/"));
 }
 
@@ -66,7 +66,8 @@ TEST_F(LineFormatTest, MalformedLinesFailTheCallAndLeaveEveryFileAsItWas) {
     EXPECT_FALSE(Update({"050104.txt"})) << line;
     EXPECT_EQ(Year("EURUSD"), eur) << line;
     EXPECT_EQ(Year("USDJPY"), jpy) << line;
-    EXPECT_EQ(Logged().size(), logged) << "no log line on failure: " << line;
+    ASSERT_EQ(Logged().size(), logged + 1) << "only the error's line on failure: " << line;
+    EXPECT_TRUE(Logged().back().starts_with("2005年の変換中にエラーが発生しました (")) << Logged().back();
     EXPECT_FALSE(FileExists(YearPath("EURUSD") + ".part"));
   }
 }

@@ -118,12 +118,16 @@ TEST_F(OverlapTest, EmptyListsAndCancel) {
   EXPECT_TRUE(Update({"nosuch.txt"}));
   EXPECT_TRUE(Logged().empty());
 
-  // A missing currency list or day file is an error, reported as false.
+  // A missing currency list or day file is an error, reported as false with its text in the log.
   DeleteFile(s().paths.AppDir + "CurrencyList.txt");
   EXPECT_FALSE(Update({"050103.txt"}));
   SetCurrencies("EURUSD\r\n");
   EXPECT_FALSE(Update({"050103.txt", "nosuch.txt"}));
   EXPECT_FALSE(FileExists(YearPath("EURUSD")));
+  ASSERT_EQ(Logged().size(), 2u);
+  EXPECT_TRUE(Logged()[1].starts_with("2005年の変換中にエラーが発生しました (")) << Logged()[1];
+  EXPECT_NE(Logged()[1].find("nosuch.txt"), std::string::npos) << Logged()[1];
+  Logged().clear();
 
   // Cancelled at the first day file: false, nothing written, nothing logged.
   host().CancelAtPump(1);

@@ -47,6 +47,7 @@ bool ReferenceUpdate(const Paths& paths, const OptionValues& o, const FormatSett
   };
   try {
     for (const std::string& t : LoadLines(paths.AppDir + "CurrencyList.txt")) {
+      if (t.empty()) continue;  // blank lines of the list name no ticker
       const std::string dir = paths.DataDir + t + "/" + (o.RadioGroup3 == 1 ? "1min/" : "");
       MakeDirs(dir);
       const std::string path = dir + o.EditFileHeadName + year + ".txt";

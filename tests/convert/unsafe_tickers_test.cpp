@@ -52,7 +52,7 @@ TEST_F(UnsafeTickerTest, UpdateSkipsRefusedTickersAndWritesNothingOutsideTheData
   EXPECT_NE(std::find(log.begin(), log.end(), "EURUSD 050103.txt～050103.txt チェック&追記 OK."), log.end());
 }
 
-TEST_F(UnsafeTickerTest, CrossCheckLooksOnlyAtSafeTickersAndTheEmptyLineStillFailsIt) {
+TEST_F(UnsafeTickerTest, CrossCheckLooksOnlyAtSafeTickersAndSkipsBlankLines) {
   s().LatestYear = "2005";
   s().now = [] { return EncodeDate(2005, 6, 1); };
   WriteDay("050103.txt", Q("EURUSD", "20050103", "000100") + Q("EURUSD", "20050103", "000200") +
@@ -64,10 +64,11 @@ TEST_F(UnsafeTickerTest, CrossCheckLooksOnlyAtSafeTickersAndTheEmptyLineStillFai
   EXPECT_TRUE(CrossCheckCurrencies(s(), scratch));
   EXPECT_TRUE(FileExists(YearDir() + "complete.arlm"));
   EXPECT_EQ(fsys::exists(fs.home.path() + "1min"), false);
-  // The empty line keeps its effect: no year file is ever left for it, so the check fails.
+  // A blank line names no ticker and blanks around a ticker are no part of it.
   DeleteFile(YearDir() + "complete.arlm");
-  SetCurrencies("EURUSD\r\n\r\nUSDJPY\r\n");
-  EXPECT_FALSE(CrossCheckCurrencies(s(), scratch));
+  SetCurrencies("EURUSD \r\n\r\n\tUSDJPY\r\n");
+  EXPECT_TRUE(CrossCheckCurrencies(s(), scratch));
+  EXPECT_FALSE(fsys::exists(s().paths.DataDir + "EURUSD "));
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// What ends a merge early: errors (one fixed advice message), a currency without year files (a
-// message box), and an empty currency list.
+// What ends a merge early: errors (one fixed advice message and the error's text); what does not: a
+// currency without year files (skipped with a message), an empty currency list.
 #include "tests/merge/merge_fixture.h"
 
 namespace arl::test {
@@ -18,7 +18,8 @@ TEST_F(MergeFailureTest, ChangedDateSeparatorEndsTheMergeWithTheAdvice) {
             "再度実行してみてください\n"
             "※ 数回実行し直しても問題が解決しない場合は\n"
             "OriginalArchiveフォルダとHistoricalDataフォルダを削除してから\n"
-            "再度実行してください\n");
+            "再度実行してください\n"
+            "(エラーの内容: '2008/01/02' is not a valid date)\n");
   EXPECT_EQ(Merge(), FirstLines(all, 5));
   EXPECT_FALSE(FileExists(MergePath("USDJPY")));  // no later currency is merged
 }
@@ -60,31 +61,34 @@ TEST_F(MergeFailureTest, UnreadableCurrencyListFailsBeforeAnyTicker) {
   DeleteFile(s.paths.AppDir + "CurrencyList.txt");
   MergeAll(s);
   EXPECT_EQ(host.logged.at(1), " Merge.txtの追記作成に失敗しました。");
-  EXPECT_EQ(host.logged.size(), 6u);
+  ASSERT_EQ(host.logged.size(), 7u);
+  EXPECT_TRUE(host.logged.back().starts_with("(エラーの内容: ")) << host.logged.back();
+  EXPECT_TRUE(s.outcome.Failed());
 }
 
-TEST_F(MergeFailureTest, EmptyHeadNameStopsWithTheBoxAtTheFirstCurrency) {
-  WriteYears(2008, 2009);
+TEST_F(MergeFailureTest, EmptyHeadNameMergesTheFilesNamedByTheirYearAlone) {
   host.options.EditFileHeadName = "";
+  const std::string y2008 = YearText("EURUSD", 2008), y2009 = YearText("EURUSD", 2009);
+  WriteFile(Dir("EURUSD") + "2008.txt", y2008);
+  WriteFile(Dir("EURUSD") + "2009.txt", y2009);
+  WriteFile(Dir("USDJPY") + "2009.txt", YearText("USDJPY", 2009));
   MergeAll(s);
-  ASSERT_EQ(host.messageBoxes.size(), 1u);
-  EXPECT_EQ(host.messageBoxes[0],
-            "最新の年が取得できないので、マージ処理を中断します\r\n"
-            "再度実行しても問題が解決しない場合は、本ソフト終了後、OriginalArchiveフォルダを丸ごと削除してか"
-            "ら再度実行してください\r\n"
-            "※ まだ一度もファイルのDLと結合処理を実行していない場合、単独マージ処理は行えません");
-  EXPECT_EQ(host.captions[0], "Auto Rateloom - Ver 0.02 -");
-  EXPECT_EQ(Log(), "全ての年を結合するMerge.txtを作成します\n");
-  EXPECT_FALSE(FileExists(MergePath("EURUSD")));
+  EXPECT_EQ(ReadFile(Dir("EURUSD") + "Merge.txt"), y2008 + y2009);
+  EXPECT_TRUE(Completed());
+  EXPECT_TRUE(host.messageBoxes.empty());
 }
 
-TEST_F(MergeFailureTest, CurrencyWithoutYearFilesStopsTheLaterOnes) {
-  WriteFile(YearPath("USDJPY", 2008), YearText("USDJPY", 2008));
+TEST_F(MergeFailureTest, ACurrencyWithoutYearFilesIsSkippedAndTheOthersAreMerged) {
+  const std::string y2008 = YearText("USDJPY", 2008);
+  WriteFile(YearPath("USDJPY", 2008), y2008);
   MergeAll(s);
-  EXPECT_EQ(host.messageBoxes.size(), 1u);
+  EXPECT_TRUE(host.messageBoxes.empty());
+  EXPECT_EQ(Count("EURUSD の年ファイルがないので、この通貨のMerge.txtは作りません"), 1);
+  EXPECT_EQ(Count("OriginalArchiveフォルダ"), 0) << "no advice to delete the archive";
   EXPECT_TRUE(DirectoryExists(Dir("EURUSD")));  // created on the way
-  EXPECT_FALSE(FileExists(MergePath("USDJPY")));
-  EXPECT_FALSE(Completed());
+  EXPECT_EQ(Merge("USDJPY"), y2008);
+  EXPECT_FALSE(Completed()) << "not every merge file was made";
+  EXPECT_TRUE(s.outcome.Failed());
 }
 
 TEST_F(MergeFailureTest, EmptyCurrencyListOnlyAnnouncesAndCompletes) {

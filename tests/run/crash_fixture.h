@@ -139,6 +139,7 @@ class CliRun {
   CliRun& operator=(const CliRun&) = delete;
 
   bool Started() const { return pid_ > 0; }
+  pid_t Pid() const { return pid_; }
   double Seconds() const { return std::chrono::duration<double>(Clock::now() - started_).count(); }
 
   // The wait status once the process has ended.

@@ -94,13 +94,13 @@ TEST_F(E2eFaults, ADuplicatedLinkIsFetchedOnceAndTheYearCompletes) {
   EXPECT_EQ(home.CountLogged("2009年の各通貨への分割・マージ処理に成功しました。"), 1);
 }
 
-TEST_F(E2eFaults, AnUnreachableIndexPageEndsTheRunWithTheNoMatchError) {
+TEST_F(E2eFaults, AnUnreachableIndexPageEndsTheRunWithAnErrorNamingIt) {
   served.server.SetFault(FakeSite::kIndexPath, Fault::Of(FaultKind::NotFound));
   E2eHome home(served, true);
 
   const auto error = home.Run();
   ASSERT_TRUE(error.has_value());
-  EXPECT_NE(error->find("no strings now"), std::string::npos) << *error;
+  EXPECT_EQ(*error, "インデックスページ " + served.IndexUrl() + " を読み込めませんでした (HTTP 404)");
   EXPECT_EQ(home.host.logged.back(), "処理完了");
   EXPECT_EQ(home.host.status, "処理完了");
   EXPECT_TRUE(std::filesystem::is_empty(home.session.paths.ArchiveDir));  // no year directory

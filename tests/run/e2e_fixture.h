@@ -62,6 +62,7 @@ class E2eHome {
   // One run (Button1Click); returns the text of an error that ended it, or nullopt.
   std::optional<std::string> Run();
   FileTree Outputs() const { return ReadOutputs(home.path()); }
+  // Log lines that read `line`, with or without a reason appended in parentheses.
   int CountLogged(const std::string& line) const;
   bool LoggedContaining(const std::string& piece) const;
   bool HasMarker(int year) const;

@@ -3,10 +3,12 @@
 #include "run/run_control.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 
 #include "support/errors.h"
+#include "support/home_lock.h"
 #include "support/text.h"
 #include "tests/common/fake_host.h"
 
@@ -57,7 +59,7 @@ struct RunFixture : ::testing::Test {
     fs.browser.pages[kIndex] = {"http://fx.test/free_forex_quotes/2012/030112.zip", y2011};
     fs.browser.pages[y2011] = {};
   }
-  std::string Log() const { return fs.LogText(); }
+  std::string Log() const { return WithoutSummary(fs.LogText()); }
 
   FakeSession fs;
   JournalHost host;
@@ -72,12 +74,18 @@ TEST_F(RunFixture, StepsRunInOrderAndTheErrorComesAfterTheClosingSteps) {
   // Discovery's own status texts are its business; the frame's steps must surround them.
   std::vector<std::string> frame;
   for (const auto& e : host.journal)
-    if (e.rfind("status ", 0) != 0 || e == "status 処理完了") frame.push_back(e);
+    if ((!e.starts_with("status ") && !e.starts_with("log ")) || e.ends_with(" 処理完了")) frame.push_back(e);
   EXPECT_EQ(frame,
             (std::vector<std::string>{"save", "enter", "leave", "status 処理完了", "log 処理完了", "close"}));
   EXPECT_EQ(session.LatestYear, "-1");
   EXPECT_EQ(fs.browser.navigations, std::vector<std::string>{kIndex});
-  EXPECT_EQ(Log(), "処理完了\r\n");
+  // The error's text is logged before the summary, so an unattended run leaves it on record.
+  EXPECT_EQ(
+      Log(),
+      "インデックスページ " + std::string(kIndex) +
+          " に日ごとのアーカイブへのリンクがありません (サイトのレイアウトが変わった可能性があります)\r\n"
+          "処理完了\r\n");
+  EXPECT_TRUE(session.outcome.Failed());
 }
 
 TEST_F(RunFixture, ManualModeDoesNotClose) {
@@ -97,13 +105,14 @@ TEST_F(RunFixture, FailedSettingsSaveStillClosesTheRunAndReportsTheSaveError) {
   }
   EXPECT_TRUE(fs.browser.navigations.empty());
   EXPECT_EQ(host.journal.back(), "close");
-  EXPECT_EQ(Log(), "処理完了\r\n");
+  EXPECT_EQ(Log(), "settings file locked\r\n処理完了\r\n");
 }
 
 TEST_F(RunFixture, CancelDuringTheIndexWaitLogsCancelledThenDone) {
   host.CancelAtPump(1);
-  EXPECT_THROW(Button1Click(session), Exception);  // the empty link list ends discovery
+  EXPECT_NO_THROW(Button1Click(session));  // a page that was not waited for tells nothing
   EXPECT_EQ(Log(), "キャンセルしました\r\n処理完了\r\n");
+  EXPECT_FALSE(session.outcome.Failed());
   EXPECT_TRUE(host.goOn) << "the idle state sets the go-on flag again";
 }
 
@@ -163,6 +172,105 @@ TEST_F(RunFixture, LostLogFileAloneIsReportedAfterTheClosingSteps) {
   EXPECT_EQ(host.memo1.lines.back(), "処理完了");
 }
 
+TEST_F(RunFixture, OptionsThatCannotBeUsedEndTheRunBeforeAnyPageIsLoaded) {
+  struct Case {
+    const char* key;
+    std::string OptionValues::*field;
+    std::string value, message;
+  };
+  const std::vector<Case> cases = {
+      {"EditGmtGap", &OptionValues::EditGmtGap, "abc",
+       "「GMT +1:00 から ずらす量」(EditGmtGap) の値 \"abc\" は整数ではありません。-23 から 23 "
+       "までの整数を指定してください"},
+      {"EditGmtGap", &OptionValues::EditGmtGap, "24",
+       "「GMT +1:00 から ずらす量」(EditGmtGap) の値 \"24\" は範囲外です。-23 から 23 "
+       "までの整数を指定してください"},
+      {"EditRetryLimit", &OptionValues::EditRetryLimit, "x",
+       "「DL失敗時のリトライ回数」(EditRetryLimit) の値 \"x\" は整数ではありません。1 "
+       "以上の整数を指定してください"},
+      {"EditRetryLimit", &OptionValues::EditRetryLimit, "0",
+       "「DL失敗時のリトライ回数」(EditRetryLimit) の値 \"0\" は範囲外です。1 以上の整数を指定してください"},
+      {"EditLongTimeFormat", &OptionValues::EditLongTimeFormat, " ",
+       "「時刻の書式 ※hh:nn:ssで指定」(EditLongTimeFormat) が空です。hh:nn:ss のように指定してください"},
+      {"EditFileHeadName", &OptionValues::EditFileHeadName, "../x_",
+       "「ファイル名の前に付けたい文字などあれば指定」(EditFileHeadName) の値 \"../x_\" に / は使えません"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.key + std::string("=") + c.value);
+    host.options = OptionValues{};
+    host.options.EditURL = kIndex;
+    host.options.*c.field = c.value;
+    std::filesystem::resize_file(session.paths.LogPath, 0);
+    try {
+      Button1Click(session);
+      ADD_FAILURE() << "the run went on";
+    } catch (const EOptionError& e) {
+      EXPECT_EQ(e.what(), c.message);
+    }
+    EXPECT_TRUE(fs.browser.navigations.empty());
+    EXPECT_EQ(Log(), c.message + "\r\n処理完了\r\n");
+    EXPECT_TRUE(session.outcome.Failed());
+  }
+  // Blanks around a number are no mistake.
+  host.options = OptionValues{};
+  host.options.EditGmtGap = " -6 ";
+  EXPECT_EQ(ParseRunOptions(host.options).shiftHours, -6);
+}
+
+TEST_F(RunFixture, ASecondRunOnTheSameHomeDoesNotStartAndChangesNothing) {
+  ServeSmallSite();
+  {
+    const HomeLock other(session.paths.LockPath, session.paths.AppDir);
+    try {
+      Button1Click(session);
+      ADD_FAILURE() << "the second run started";
+    } catch (const EHomeBusy& e) {
+      const std::string expected = "別の実行 (プロセスID " + std::to_string(::getpid()) + ") が " +
+                                   session.paths.AppDir +
+                                   " を使用中なので、実行しませんでした。終わってから実行してください";
+      EXPECT_EQ(e.what(), expected);
+      EXPECT_EQ(fs.LogText(), expected + "\r\n") << "the refusal is on record, nothing else";
+    }
+    EXPECT_EQ(host.journal,
+              std::vector<std::string>{"log " + fs.LogText().substr(0, fs.LogText().size() - 2)});
+    EXPECT_TRUE(fs.browser.navigations.empty());
+  }
+  // Once the other run has let go, a run starts; and it lets go itself when it ends.
+  EXPECT_NO_THROW(Button1Click(session));
+  EXPECT_FALSE(fs.browser.navigations.empty());
+  EXPECT_NO_THROW(HomeLock(session.paths.LockPath, session.paths.AppDir));
+  EXPECT_EQ(ReadFile(session.paths.LockPath), "") << "no process id stays behind";
+}
+
+TEST(RunOutcomeTest, TheSummaryCountsWhatWasDoneAndGivesEachFailureOneLine) {
+  RunOutcome o;
+  EXPECT_EQ(
+      o.Summary(),
+      "----- 今回の実行結果 -----\r\nダウンロードしたアーカイブ : 0 件 (0.0 MB)\r\n完了した年 : なし\r\n"
+      "更新した通貨年ファイル : 0 件\r\n書き出したマージファイル : 0 件\r\n失敗 : なし");
+  o.ArchiveDownloaded(1 << 20);
+  o.ArchiveDownloaded(1 << 19);
+  o.YearFailed("2010", "2010年 first\r\nsecond line");
+  o.YearFailed("2010", "a later reason of the same year");
+  o.YearFailed("2009", "2009年 failed once");
+  o.YearCompleted("2009");  // completed later in the run: its failure is gone
+  o.YearCompleted("2011");
+  o.YearFileUpdated("EURUSD", "2011");
+  o.YearFileUpdated("EURUSD", "2011");
+  o.YearFileUpdated("USDJPY", "2011");
+  o.TickerFailed("GBPXXX", "GBPXXX not found");
+  o.MergeFileWritten("EURUSD");
+  EXPECT_TRUE(o.Failed());
+  EXPECT_TRUE(o.TickerHasFailed("GBPXXX"));
+  EXPECT_EQ(o.Summary(),
+            "----- 今回の実行結果 -----\r\nダウンロードしたアーカイブ : 2 件 (1.5 MB)\r\n完了した年 : 2009, "
+            "2011\r\n"
+            "更新した通貨年ファイル : 2 件\r\n書き出したマージファイル : 1 件\r\n失敗 : 2 件\r\n"
+            "× 2010年 first second line\r\n× GBPXXX not found");
+  o.Reset();
+  EXPECT_FALSE(o.Failed());
+}
+
 TEST_F(RunFixture, CancelConfirmation) {
   host.confirmAnswers = {false, true};
   EXPECT_FALSE(CancelButtonClick(session));
@@ -181,7 +289,7 @@ TEST(RunFormats, DateSeparatorAndTimeFormatFollowTheOptions) {
   o.EditLongTimeFormat = "hh:nn";
   for (auto [index, separator] : {std::pair{0, '/'}, {1, '-'}, {-1, '-'}}) {
     o.RadioGroup2 = index;
-    FormatSettings f = RunFormats(o);
+    FormatSettings f = RunFormats(ParseRunOptions(o));
     EXPECT_EQ(f.DateSeparator, separator) << index;
     EXPECT_EQ(f.ShortDateFormat, "yyyy/mm/dd");
     EXPECT_EQ(f.LongTimeFormat, "hh:nn");

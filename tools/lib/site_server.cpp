@@ -84,6 +84,10 @@ struct SiteServer::Impl {
     ++total;
     auto it = faults.find(path);
     if (it == faults.end()) return {};
+    if (it->second.after > 0) {
+      --it->second.after;
+      return {};
+    }
     Fault f = it->second;
     if (it->second.times > 0 && --it->second.times == 0) faults.erase(it);
     return f;

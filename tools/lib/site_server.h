@@ -23,6 +23,7 @@ enum class FaultKind {
 
 struct Fault {
   FaultKind kind = FaultKind::None;
+  int after = 0;      // the next `after` requests of the path are served well, then the fault applies
   int times = -1;     // applies to the next `times` requests of the path; -1: to all of them
   int delayMs = 0;    // Slow: before the headers
   int trickleMs = 0;  // Slow: after each piece of the body
@@ -33,6 +34,12 @@ struct Fault {
     Fault f;
     f.kind = kind;
     f.times = times;
+    return f;
+  }
+  // The site stops answering the path after `served` good answers: every later request fails.
+  static Fault After(int served, FaultKind kind) {
+    Fault f = Of(kind);
+    f.after = served;
     return f;
   }
 };

@@ -1,0 +1,62 @@
+#include "support/run_options.h"
+
+#include <climits>
+#include <string_view>
+
+namespace arl {
+
+namespace {
+
+constexpr char kUrlLabel[] = "Rateloom 分足 Top Page URL";
+
+std::string_view Trimmed(std::string_view text) {
+  const auto first = text.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+[[noreturn]] void Refuse(const char* label, const char* key, const std::string& what) {
+  throw EOptionError(std::string("「") + label + "」(" + key + ") " + what);
+}
+
+// A whole number in [low, high]; the blanks a user may type around it do not count.
+int WholeNumber(const std::string& text, int low, int high, const char* label, const char* key) {
+  const std::string range =
+      (high == INT_MAX ? std::to_string(low) + " 以上"
+                       : std::to_string(low) + " から " + std::to_string(high) + " まで") +
+      "の整数を指定してください";
+  const std::string quoted = "の値 \"" + text + "\" は";
+  int value = 0;
+  try {
+    value = StrToInt(Trimmed(text));
+  } catch (const EConvertError&) {
+    Refuse(label, key, quoted + "整数ではありません。" + range);
+  }
+  if (value < low || value > high) Refuse(label, key, quoted + "範囲外です。" + range);
+  return value;
+}
+
+}  // namespace
+
+RunOptions ParseRunOptions(const OptionValues& v) {
+  RunOptions o;
+  o.indexUrl = std::string(Trimmed(v.EditURL));
+  if (o.indexUrl.empty())
+    Refuse(kUrlLabel, "EditURL", "が空です。インデックスページのアドレスを指定してください");
+  o.shiftHours = WholeNumber(v.EditGmtGap, -23, 23, option_label::kGmtGap, "EditGmtGap");
+  o.retryLimit = WholeNumber(v.EditRetryLimit, 1, INT_MAX, option_label::kRetryLimit, "EditRetryLimit");
+  o.timeFormat = v.EditLongTimeFormat;
+  if (Trimmed(o.timeFormat).empty())
+    Refuse(option_label::kTimeFormat, "EditLongTimeFormat", "が空です。hh:nn:ss のように指定してください");
+  o.prefix = v.EditFileHeadName;
+  // The prefix becomes part of a file name: a "/" would put the files into another folder.
+  if (o.prefix.find_first_of(std::string_view("/\0", 2)) != std::string::npos)
+    Refuse(option_label::kFileHeadName, "EditFileHeadName", "の値 \"" + o.prefix + "\" に / は使えません");
+  o.keepTicker = v.RadioGroup1 == 0;
+  o.dateSeparator = v.RadioGroup2 == 0 ? '/' : '-';
+  o.subFolder = v.RadioGroup3 == 1;
+  o.merge = v.CheckBox1;
+  return o;
+}
+
+}  // namespace arl
