@@ -10,12 +10,12 @@ namespace {
 constexpr char kYearPattern[] = "m#\\d{4}#";
 }
 
-CurrencyLayout::CurrencyLayout(Session& s, const std::string& ticker) : options(s.Options()) {
-  tickerDir = s.paths.DataDir + ticker + "/";
-  currencyDir = options.CurrencyDir(s.paths.DataDir, ticker);
-  headName = options.prefix;
-  mergePath = currencyDir + options.MergeFileName();
-}
+CurrencyLayout::CurrencyLayout(Session& s, const std::string& ticker)
+    : options(s.Options()),
+      tickerDir(s.paths.DataDir + ticker + "/"),
+      currencyDir(options.CurrencyDir(s.paths.DataDir, ticker)),
+      headName(options.prefix),
+      mergePath(currencyDir + options.MergeFileName()) {}
 
 std::vector<YearFileName> ListYearFiles(const CurrencyLayout& layout) {
   if (!DirectoryExists(layout.tickerDir)) CreateDir(layout.tickerDir);

@@ -13,6 +13,7 @@ namespace arl {
 // The paths of one currency, from the options read once when the layout is made.
 struct CurrencyLayout {
   CurrencyLayout(Session& s, const std::string& ticker);
+  RunOptions options;
   std::string tickerDir;    // DataDir + ticker + "/"
   std::string currencyDir;  // tickerDir + "1min/" (the sub-folder chosen) or tickerDir
   std::string headName;     // the file-name prefix
@@ -20,7 +21,6 @@ struct CurrencyLayout {
   std::string YearFilePath(int year) const {
     return currencyDir + options.YearFileName(std::to_string(year));
   }
-  RunOptions options;
 };
 
 // One year file of the currency directory: its year and its name.
