@@ -64,9 +64,8 @@ bool RebuildYear(Session& s, const std::string& year, const std::string& yearDir
   }
   s.host.Memo1().Clear();
   if (!converted) {
-    if (!s.GoOn()) return false;  // cancelled: the year is simply visited again next time
     const std::string failed = year + "年の各通貨への分割・マージ処理に失敗しました。";
-    s.outcome.YearFailed(year, failed);
+    if (s.GoOn()) s.outcome.YearFailed(year, failed);  // a cancel is no failure
     s.AddLog(failed + kCrLf + "※次回実行時にこの年は自動的に再チャレンジします" + kCrLf +
              "気にせず続きを実行します。");
     return false;

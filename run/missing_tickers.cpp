@@ -16,8 +16,7 @@ std::string TickerNotFoundMessage(const std::string& ticker) {
 
 void ReportMissingTickers(Session& s) {
   LineList refused;
-  const LineList listed = LoadCurrencyList(s.paths.CurrencyListPath);
-  const LineList tickers = SafeTickers(listed, &refused);
+  const LineList tickers = SafeTickers(LoadCurrencyList(s.paths.CurrencyListPath), &refused);
   for (const std::string& message : refused) s.outcome.TickerFailed(message, message);
 
   LineList missing;

@@ -44,12 +44,19 @@ void Session::Sleep(int ms) {
 }
 
 const RunOptions& Session::Options() {
-  if (!fixed_) options_ = ParseRunOptions(host.Options());
+  if (fixed_) return options_;
+  const OptionValues now = host.Options();
+  if (parsedFrom_ != now) {
+    parsedFrom_.reset();
+    options_ = ParseRunOptions(now);
+    parsedFrom_ = now;
+  }
   return options_;
 }
 
 void Session::FixOptions() {
   fixed_ = false;
+  parsedFrom_.reset();
   options_ = ParseRunOptions(host.Options());
   fixed_ = true;
 }

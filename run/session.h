@@ -4,6 +4,7 @@
 // Front ends build one per process and keep it across runs.
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -50,7 +51,7 @@ class Session {
   RunOutcome outcome;
 
   // The run's options, parsed once at its start (FixOptions). An operation called on its own, outside
-  // a run (a test, a tool), gets the host's current options parsed afresh at every call.
+  // a run (a test, a tool), gets the host's current options, parsed again whenever they changed.
   const RunOptions& Options();
   // Parses the host's options for the run that starts; raises EOptionError. ReleaseOptions ends it.
   void FixOptions();
@@ -69,6 +70,7 @@ class Session {
 
  private:
   RunOptions options_;
+  std::optional<OptionValues> parsedFrom_;  // what options_ was parsed from, outside a run
   bool fixed_ = false;
 };
 

@@ -21,6 +21,7 @@ struct OptionValues {
   int RadioGroup2 = 0;     // 0: "/" between date parts, otherwise "-"
   int RadioGroup3 = 1;     // 1: year files go to <ticker>/1min/, otherwise <ticker>/
   bool CheckBox1 = false;  // build the all-years merge files after the run
+  bool operator==(const OptionValues&) const = default;
 };
 
 struct WindowGeometry {

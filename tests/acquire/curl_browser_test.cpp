@@ -123,6 +123,28 @@ TEST(CurlBrowser, StalledMissingAndOversizedPagesFailWithNoLinks) {
   EXPECT_LT(elapsed, std::chrono::seconds(5));
 }
 
+TEST(CurlBrowser, AFailedLoadSaysWhyAndAGoodOneClearsIt) {
+  TempDir site;
+  test::WriteFile(site / "page.html", "<a href=\"2011/030111.zip\">z</a>" + std::string(4000, ' '));
+  SiteServer server(site.path());
+  server.Start();
+  CurlBrowser b;
+  server.SetFault("/page.html", Fault::Of(FaultKind::ServerError, 1));
+  ASSERT_TRUE(Load(b, server.Url("/page.html")));
+  EXPECT_EQ(b.LoadError(), "HTTP 500");
+  EXPECT_EQ(b.AnchorCount(), 0);
+  // A body cut short of its announced length is a failed load, not a page with fewer links.
+  server.SetFault("/page.html", Fault::Of(FaultKind::Truncated, 1));
+  ASSERT_TRUE(Load(b, server.Url("/page.html")));
+  EXPECT_NE(b.LoadError(), "");
+  EXPECT_EQ(b.AnchorCount(), 0);
+  ASSERT_TRUE(Load(b, server.Url("/page.html")));
+  EXPECT_EQ(b.LoadError(), "");
+  EXPECT_EQ(b.AnchorCount(), 1);
+  ASSERT_TRUE(Load(b, "http://127.0.0.1:1/page.html"));
+  EXPECT_NE(b.LoadError().find("Couldn't connect to server"), std::string::npos) << b.LoadError();
+}
+
 TEST(CurlBrowser, ANewNavigationAbandonsTheLoadInProgress) {
   TempDir site;
   test::WriteFile(site / "slow.html", "<a href=\"slow.zip\">s</a>");
