@@ -16,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "tests/common/cli_process.h"
 #include "tests/common/fake_host.h"
 #include "tests/common/temp_dir.h"
 
@@ -24,48 +25,12 @@ extern char** environ;
 namespace arl::test {
 namespace {
 
-struct Outcome {
-  int status = -1;  // exit status, or -1 when it did not exit normally
-  std::string out, err;
-};
+using Outcome = ProcessOutcome;
 
-// Runs the front end with stdout and stderr in files; `whileRunning` may signal it.
-Outcome RunCli(const TempDir& scratch, std::vector<std::string> args,
+// Runs the front end; `whileRunning` may signal it.
+Outcome RunCli(const TempDir&, std::vector<std::string> args,
                const std::function<void(pid_t)>& whileRunning = nullptr) {
-  const std::string exe = BinDir() + "autorateloom-cli";
-  args.insert(args.begin(), exe);
-  std::vector<char*> argv;
-  for (auto& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  const std::string outPath = scratch / "stdout.txt", errPath = scratch / "stderr.txt";
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  pid_t pid = 0;
-  int rc = posix_spawn(&pid, exe.c_str(), &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  Outcome o;
-  if (rc != 0) {
-    ADD_FAILURE() << "cannot start " << exe;
-    return o;
-  }
-  if (whileRunning) whileRunning(pid);
-  int status = 0;
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-  while (waitpid(pid, &status, WNOHANG) == 0) {
-    if (std::chrono::steady_clock::now() > deadline) {
-      kill(pid, SIGKILL);
-      waitpid(pid, &status, 0);
-      ADD_FAILURE() << "the front end did not end within 30 s";
-      break;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  if (WIFEXITED(status)) o.status = WEXITSTATUS(status);
-  o.out = ReadFile(outPath);
-  o.err = ReadFile(errPath);
-  return o;
+  return RunCliProcess(std::move(args), whileRunning);
 }
 
 void WriteUrl(const TempDir& home, const std::string& url) {
