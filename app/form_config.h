@@ -1,7 +1,8 @@
 #pragma once
 // What the window takes from its surroundings, gathered so that tests can set each of them: the
 // program's directory, the command line, the current directory, the screen's work area, the
-// start-up timer's interval and the answers to message boxes.
+// start-up timer's interval, how long an auto-mode box with only OK waits, and the answers to message
+// boxes.
 #include <QRect>
 #include <optional>
 #include <string>
@@ -17,7 +18,10 @@ struct FormConfig {
   std::string currentDir;         // empty: the process's current directory (where readme.html is)
   std::optional<QRect> workArea;  // empty: the screen's available geometry
   int timerIntervalMs = 1000;     // Timer1: the delay between showing and the start-up decision
-  MessageBoxHook boxHook;         // set: answers every message box instead of showing it
+  // Auto mode: a box with only OK (its text is in the log already) closes itself after this long,
+  // so that an unattended window never waits forever.
+  int autoOkBoxCloseMs = 60000;
+  MessageBoxHook boxHook;  // set: answers every message box instead of showing it
 };
 
 }  // namespace arl

@@ -1,10 +1,10 @@
-#include <QApplication>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
 
 #include "acquire/curl_browser.h"
 #include "acquire/curl_downloader.h"
+#include "app/display_open.h"
 #include "app/startup_mode.h"
 #include "app/tform1.h"
 #include "cli/headless.h"
@@ -13,7 +13,7 @@ int main(int argc, char** argv) {
   if (arl::ShouldRunHeadless(argc, argv, [](const char* name) { return std::getenv(name); }))
     return arl::RunHeadless(argc, argv);
 
-  QApplication app(argc, argv);
+  const std::unique_ptr<QApplication> app = arl::OpenDisplay(argc, argv);
   arl::FormConfig config;
   const QStringList args = QCoreApplication::arguments();
   for (qsizetype i = 1; i < args.size(); ++i) config.args.push_back(args[i].toStdString());
@@ -23,7 +23,10 @@ int main(int argc, char** argv) {
     arl::CurlDownloader downloader;
     arl::TForm1 form(browser, downloader, config);
     form.show();
-    return app.exec();
+    const int status = app->exec();
+    // Auto mode answers a scheduler as the headless front end does: 1 when anything failed.
+    if (form.session().autoMode && form.LastRunFailed()) return arl::kExitError;
+    return status;
   } catch (const std::exception& e) {
     // Start-up failed before the window could show anything (the transfer library, for one).
     std::fprintf(stderr, "autorateloom: %s\n", e.what());

@@ -18,7 +18,9 @@ struct BoxRequest {
 using MessageBoxHook = std::function<bool(const BoxRequest&)>;
 
 // Shows the real box, modal to `parent`: OK only (no icon), OK/Cancel (no icon, OK the default,
-// Escape and the close box answer Cancel), or the error box of the top-level handler.
-bool ShowMessageBox(QWidget* parent, const BoxRequest& request);
+// Escape and the close box answer Cancel), or the error box of the top-level handler. With
+// `closeOkAfterMs` above 0 a box with only OK presses it itself after that long; a question never
+// answers itself.
+bool ShowMessageBox(QWidget* parent, const BoxRequest& request, int closeOkAfterMs = 0);
 
 }  // namespace arl

@@ -112,15 +112,20 @@ void TForm1::Timer1Timer() {
 void TForm1::Button1Click() {
   if (running_) return;
   running_ = true;
+  bool raised = true;
   try {
     arl::Button1Click(session_);
+    raised = false;
   } catch (const std::exception& e) {
     ShowError(e.what());
   } catch (...) {
     ShowError("unknown error");
   }
+  // A refused run raises before it resets the outcome; what it holds then is an earlier run's.
+  lastRunFailed_ = raised || session_.outcome.Failed();
   running_ = false;
-  if (closePending_) {
+  // A refused run never reaches the closing steps that ask an auto-mode window to close.
+  if (closePending_ || session_.autoMode) {
     closePending_ = false;
     close();
   }
@@ -157,7 +162,7 @@ void TForm1::ShowError(const std::string& text) { Box({BoxRequest::Kind::Error, 
 
 bool TForm1::Box(BoxRequest request) {
   if (config_.boxHook) return config_.boxHook(request);
-  return ShowMessageBox(this, request);
+  return ShowMessageBox(this, request, session_.autoMode ? config_.autoOkBoxCloseMs : 0);
 }
 
 }  // namespace arl

@@ -3,7 +3,9 @@
 // page shown last and the status bar, and it is the Host of every run: the cancel button's enabled
 // state is the run's go-on flag, and pumping runs the Qt event loop, so the cancel button's handler
 // runs nested inside the run. An error that ends a run is shown by the top-level handler after the
-// run's closing steps. Closing the window during a run waits for the run to end.
+// run's closing steps. Closing the window during a run waits for the run to end. In auto mode the
+// window closes after its one run, even a run refused before it started (another run holds the
+// home), and boxes with only OK close themselves after a while.
 #include <QMainWindow>
 #include <memory>
 
@@ -38,6 +40,9 @@ class TForm1 : public QMainWindow, public Host {
 
   Session& session() { return session_; }
   bool Running() const { return running_; }
+  // The last run failed somewhere or an error ended it (or kept it from starting): auto mode's exit
+  // status.
+  bool LastRunFailed() const { return lastRunFailed_; }
 
   // Host
   Pane& Memo1() override { return *memo1Pane_; }
@@ -77,7 +82,7 @@ class TForm1 : public QMainWindow, public Host {
   PageBrowser& browser_;
   double scale_ = 1.0;
   int createdWidth_ = 928, createdHeight_ = 694;
-  bool shownOnce_ = false, running_ = false, closePending_ = false;
+  bool shownOnce_ = false, running_ = false, closePending_ = false, lastRunFailed_ = false;
 
   QStatusBar* StatusBar1 = nullptr;
   QFrame *Panel1 = nullptr, *Panel2 = nullptr, *Panel3 = nullptr;

@@ -1,6 +1,6 @@
 // The window from creation to the start-up decision: controls and defaults of a first start, the
-// settings file, the default placement, the one-shot timer, the read-me address and the headless
-// fallback of "auto" without a display.
+// settings file, the default placement, the one-shot timer, the read-me address, the headless
+// fallback of "auto" without a display, and the message instead of an abort when no display answers.
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -223,7 +223,42 @@ class FormStartupTest : public QObject {
     QVERIFY(p.waitForFinished(30000));
     QCOMPARE(p.exitStatus(), QProcess::NormalExit);
     QCOMPARE(p.exitCode(), 1);  // the unreachable index page ends the run with its error
-    QCOMPARE(ReadFile(home / "autorateloom.log"), std::string("処理完了\r\n"));
+    const std::string log = WithoutSummary(ReadFile(home / "autorateloom.log"));
+    QVERIFY2(log.starts_with("インデックスページ http://127.0.0.1:1/ を読み込めませんでした (") &&
+                 log.ends_with(")\r\n処理完了\r\n"),
+             log.c_str());
+  }
+
+  void aWindowWithoutAReachableDisplaySaysSoAndExits1_data() {
+    QTest::addColumn<QString>("display");
+    QTest::addColumn<QString>("argument");
+    QTest::newRow("no display") << QString() << QString();
+    QTest::newRow("a display nobody serves") << QStringLiteral(":987") << QString();
+    QTest::newRow("auto with a display nobody serves") << QStringLiteral(":987") << QStringLiteral("auto");
+  }
+  void aWindowWithoutAReachableDisplaySaysSoAndExits1() {
+    QFETCH(QString, display);
+    QFETCH(QString, argument);
+    TempDir cwd;
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* v : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+      env.remove(QString::fromLatin1(v));
+    if (!display.isEmpty()) env.insert(QStringLiteral("DISPLAY"), display);
+    p.setProcessEnvironment(env);
+    p.setWorkingDirectory(QString::fromStdString(cwd.path()));
+    p.start(QString::fromStdString(BinDir() + "autorateloom"),
+            argument.isEmpty() ? QStringList() : QStringList{argument});
+    QVERIFY(p.waitForFinished(30000));
+    QCOMPARE(p.exitStatus(), QProcess::NormalExit);  // not Qt's abort
+    QCOMPARE(p.exitCode(), 1);
+    const QString err = QString::fromUtf8(p.readAllStandardError());
+    QVERIFY2(
+        err.startsWith(QStringLiteral("autorateloom: 画面 (ディスプレイ) に接続できません (")) &&
+            err.endsWith(QStringLiteral("。画面のないサーバーでは autorateloom-cli を使ってください\n")) &&
+            err.count(QLatin1Char('\n')) == 1,
+        qPrintable(err));
+    if (!display.isEmpty()) QVERIFY2(err.contains(display), qPrintable(err));  // Qt's reason names it
   }
 };
 
