@@ -1,6 +1,7 @@
 #pragma once
-// Session: the state that the run's operations share, in place of the original window's fields:
-// the host, the working paths, LatestYear, the run-wide formats, the page browser and the clock.
+// Session: the state that the run's operations share, whichever front end drives them: the host,
+// the working paths, LatestYear, the run's options and formats, its outcome, the page browser and
+// the clock.
 // Front ends build one per process and keep it across runs.
 #include <functional>
 #include <memory>

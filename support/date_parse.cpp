@@ -16,7 +16,7 @@ struct Scanner {
   void SkipBlanks() {
     while (at < text.size() && (text[at] == ' ' || text[at] == '\t')) ++at;
   }
-  // Up to four digits, as the classic reader did, so "20051" is not a year.
+  // Up to four digits, so "20051" is not a year.
   bool Number(int& value, int& digits) {
     SkipBlanks();
     std::size_t start = at;

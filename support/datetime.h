@@ -52,8 +52,8 @@ struct FormatSettings {
 // A format text compiled once for fast printing on hot paths. Specifiers: yyyy, yy, mm, m, dd, d,
 // hh, h, nn, n, ss, s, zzz, z, text in double or single quotes printed literally, "/" for the date
 // separator and ":" for the time separator, "c" (short date then long time), "ddddd" (short date),
-// "tt" (long time); every other character is printed as it stands. As in the classic formatter, "m"
-// or "mm" right after an hour specifier means minutes. Compiling never fails: what is not a field
+// "tt" (long time); every other character is printed as it stands. "m" or "mm" right after an hour
+// specifier means minutes (hh:mm is a time). Compiling never fails: what is not a field
 // is printed as it stands, and an unclosed quote runs to the end of the format.
 class CompiledFormat {
  public:
