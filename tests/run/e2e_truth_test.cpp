@@ -23,6 +23,15 @@ using tools::FaultKind;
 
 bool Has(const std::string& text, const std::string& piece) { return text.find(piece) != std::string::npos; }
 
+// Every archive answered after a pause, so that a run is still fetching when the test acts on it.
+void SlowArchives(ServedSite& served) {
+  Fault slow = Fault::Of(FaultKind::Slow);
+  slow.delayMs = 30;
+  for (int year = served.site.Options().firstYear; year <= served.site.NewestYear(); ++year)
+    for (const auto& day : served.site.PublishedDays(year))
+      served.server.SetFault(FakeSite::ArchivePath(day), slow);
+}
+
 std::string Marker(const TempDir& home, int year) {
   return home / ("OriginalArchive/" + std::to_string(year) + "/complete.arlm");
 }
@@ -63,9 +72,9 @@ TEST(E2eTruth, AYearPageThatStopsAnsweringLeavesTheYearUnmarkedAndTheRerunComple
 
 TEST(E2eTruth, ASiteThatStopsMidRunEndsInFailureAndNoYearMarkedShort) {
   TempDir home;
-  std::string indexPath;
   {
     auto served = std::make_unique<ServedSite>(SmallSite());
+    SlowArchives(*served);
     PrepareCliHome(home.path(), *served, false);
     crash::CliRun run(home.path() + "/", home.path());
     const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(30);
