@@ -13,12 +13,6 @@ namespace arl {
 
 namespace {
 
-std::string_view TrimSpaces(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-  return text;
-}
-
 bool SameName(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
@@ -63,11 +57,11 @@ void ProfileFile::Load() {
   LineList lines;
   SplitLines(data, lines);
   for (const std::string& raw : lines) {
-    std::string_view line = TrimSpaces(raw);
+    std::string_view line = TrimBlanks(raw);
     if (!line.empty() && line.front() == '[') {
       std::size_t close = line.find(']');
       if (close != std::string_view::npos) {
-        sections_.push_back(Section{std::string(TrimSpaces(line.substr(1, close - 1))), {}, true});
+        sections_.push_back(Section{std::string(TrimBlanks(line.substr(1, close - 1))), {}, true});
         continue;
       }
     }
@@ -76,7 +70,7 @@ void ProfileFile::Load() {
     if (line.empty() || line.front() == ';' || equals == std::string_view::npos) {
       sections_.back().entries.push_back(Entry{raw, "", true});
     } else {
-      sections_.back().entries.push_back(Entry{std::string(TrimSpaces(line.substr(0, equals))),
+      sections_.back().entries.push_back(Entry{std::string(TrimBlanks(line.substr(0, equals))),
                                                std::string(line.substr(equals + 1)), false});
     }
   }
@@ -101,7 +95,7 @@ std::string ProfileFile::ReadString(std::string_view section, std::string_view k
                                     std::string_view def) const {
   const std::string* value = Find(section, key);
   if (value == nullptr) return std::string(def);
-  std::string_view text = TrimSpaces(*value);
+  std::string_view text = TrimBlanks(*value);
   if (text.size() >= 2 && (text.front() == '"' || text.front() == '\'') && text.back() == text.front())
     text = text.substr(1, text.size() - 2);
   return std::string(text);

@@ -3,17 +3,13 @@
 #include <climits>
 #include <string_view>
 
+#include "support/text.h"
+
 namespace arl {
 
 namespace {
 
 constexpr char kUrlLabel[] = "Rateloom 分足 Top Page URL";
-
-std::string_view Trimmed(std::string_view text) {
-  const auto first = text.find_first_not_of(" \t");
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
 
 [[noreturn]] void Refuse(const char* label, const char* key, const std::string& what) {
   throw EOptionError(std::string("「") + label + "」(" + key + ") " + what);
@@ -28,7 +24,7 @@ int WholeNumber(const std::string& text, int low, int high, const char* label, c
   const std::string quoted = "の値 \"" + text + "\" は";
   int value = 0;
   try {
-    value = StrToInt(Trimmed(text));
+    value = StrToInt(TrimBlanks(text));
   } catch (const EConvertError&) {
     Refuse(label, key, quoted + "整数ではありません。" + range);
   }
@@ -40,13 +36,13 @@ int WholeNumber(const std::string& text, int low, int high, const char* label, c
 
 RunOptions ParseRunOptions(const OptionValues& v) {
   RunOptions o;
-  o.indexUrl = std::string(Trimmed(v.EditURL));
+  o.indexUrl = std::string(TrimBlanks(v.EditURL));
   if (o.indexUrl.empty())
     Refuse(kUrlLabel, "EditURL", "が空です。インデックスページのアドレスを指定してください");
   o.shiftHours = WholeNumber(v.EditGmtGap, -23, 23, option_label::kGmtGap, "EditGmtGap");
   o.retryLimit = WholeNumber(v.EditRetryLimit, 1, INT_MAX, option_label::kRetryLimit, "EditRetryLimit");
   o.timeFormat = v.EditLongTimeFormat;
-  if (Trimmed(o.timeFormat).empty())
+  if (TrimBlanks(o.timeFormat).empty())
     Refuse(option_label::kTimeFormat, "EditLongTimeFormat", "が空です。hh:nn:ss のように指定してください");
   o.prefix = v.EditFileHeadName;
   // The prefix becomes part of a file name: a "/" would put the files into another folder.

@@ -57,6 +57,12 @@ std::string ReadWholeFile(const std::string& path) {
 
 }  // namespace
 
+std::string_view TrimBlanks(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+  return text;
+}
+
 LineList LoadLines(const std::string& path) {
   LineList lines;
   SplitLines(ReadWholeFile(path), lines);

@@ -42,6 +42,9 @@ std::vector<std::string> SplitCommaText(std::string_view text);
 // Returns text with every occurrence of old_text replaced by new_text, searching left to right and
 // resuming behind each replaced occurrence. An occurrence never starts on a UTF-8 continuation byte.
 // An empty old_text leaves the text unchanged.
+// The text without the blanks and tabs at either end (what a user may type around a value).
+std::string_view TrimBlanks(std::string_view text);
+
 std::string ReplaceAll(std::string_view text, std::string_view old_text, std::string_view new_text);
 
 }  // namespace arl
