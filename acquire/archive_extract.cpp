@@ -21,11 +21,6 @@ namespace arl {
 
 namespace {
 
-std::string DirectoryOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
 std::string FileNameOf(const std::string& path) { return path.substr(DirectoryOf(path).size()); }
 
 std::string WithTxtExtension(const std::string& name) {

@@ -12,16 +12,12 @@
 #include "acquire/url_transfer.h"
 #include "support/disk_full.h"
 #include "support/fd_io.h"
+#include "support/files.h"
 
 namespace arl {
 namespace {
 
 constexpr auto kPumpInterval = std::chrono::milliseconds(50);
-
-std::string DirectoryOf(const std::string& path) {
-  auto slash = path.rfind('/');
-  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
 
 // Makes a finished rename survive a power cut; best effort, a failure changes nothing else.
 void SyncDirectory(const std::string& dir) {

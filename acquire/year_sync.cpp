@@ -76,7 +76,7 @@ bool RebuildYear(Session& s, const std::string& year, const std::string& yearDir
   return true;
 }
 
-// A year that cannot be finished in this run: logged, counted, and visited again at the next run.
+// A year that cannot be finished in this run: counted, logged, and visited again at the next run.
 bool YearFails(Session& s, const std::string& year, const std::string& reason) {
   s.outcome.YearFailed(year, reason);
   s.AddLog(reason + kCrLf + "※次回実行時にこの年は自動的に再チャレンジします");
@@ -162,15 +162,12 @@ bool SyncYear(Session& s, const std::string& pageUrl, const std::string& year) {
   } catch (const EDiskFull&) {
     throw;  // ends the run: every further year would fail alike
   } catch (const std::exception& e) {
-    // The year is visited again at the next run; the error's text says why it failed this time.
-    const std::string reason = year + "年の処理中にエラーが発生しました (" + std::string(e.what()) + ")";
-    s.outcome.YearFailed(year, reason);
+    // The error's text says why the year failed this time.
     try {
-      s.AddLog(reason + kCrLf + "※次回実行時にこの年は自動的に再チャレンジします");
+      return YearFails(s, year, year + "年の処理中にエラーが発生しました (" + std::string(e.what()) + ")");
     } catch (const std::exception&) {
-      // The log file itself failed; the summary still names the year.
+      return false;  // the log file itself failed; the summary still names the year
     }
-    return false;
   }
 }
 

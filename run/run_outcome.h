@@ -30,9 +30,6 @@ class RunOutcome {
   bool TickerHasFailed(const std::string& ticker) const;
 
   bool Failed() const { return !failures_.empty(); }
-  int YearFilesUpdated() const { return static_cast<int>(yearFiles_.size()); }
-  int ArchivesDownloaded() const { return archives_; }
-  const std::vector<std::string>& YearsCompleted() const { return years_; }
 
   // The summary logged before "処理完了": one line each for the archives, the years, the year
   // files and the merge files, then the failures, one line each.

@@ -18,14 +18,8 @@ class EDiskFull : public EInOutError {
   std::string folder_;
 };
 
-// Whether a failed call's errno means that the disk or the user's quota is full.
-bool IsDiskFull(int error);
-
 // Raises EDiskFull when `error`, the errno of a failed write of `path`, says the disk is full;
 // otherwise returns, and the caller raises its own error.
 void ThrowIfDiskFull(const std::string& path, int error);
-
-// The folder part of a path (up to and including its last "/"), or "./" for a bare name.
-std::string FolderOf(const std::string& path);
 
 }  // namespace arl

@@ -13,6 +13,11 @@
 
 namespace arl {
 
+std::string DirectoryOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
 std::string ExecutableDir() {
   char buffer[PATH_MAX];
   ssize_t got = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);

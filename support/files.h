@@ -11,6 +11,9 @@
 
 namespace arl {
 
+// The folder part of a path, up to and including its last "/"; "" for a bare name.
+std::string DirectoryOf(const std::string& path);
+
 // The directory of the running executable, ending in "/" (from /proc/self/exe).
 std::string ExecutableDir();
 
