@@ -73,8 +73,10 @@ Next MergeCurrency(MergeRun& run, const std::string& ticker) {
   const std::vector<YearFileName> files = ListYearFiles(layout);
   if (files.empty()) {
     // Nothing to merge for this ticker (one the archive does not have, for one); the others go on.
+    // It is a failure of its own unless what kept its year files away has been counted already.
     s.AddLog(merge_text::NoYearFiles(ticker));
-    if (!s.outcome.TickerHasFailed(ticker)) s.outcome.MergeFailed(ticker, merge_text::NoYearFiles(ticker));
+    if (!s.outcome.TickerHasFailed(ticker) && !s.outcome.AnyYearFailed())
+      s.outcome.MergeFailed(ticker, merge_text::NoYearFiles(ticker));
     return Next::Skipped;
   }
   s.LatestYear = SortedYears(files).back();

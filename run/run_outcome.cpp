@@ -58,6 +58,11 @@ void RunOutcome::MergeFailed(const std::string& ticker, const std::string& reaso
 }
 void RunOutcome::RunFailed(const std::string& reason) { Fail("run", reason); }
 
+bool RunOutcome::AnyYearFailed() const {
+  return std::any_of(failures_.begin(), failures_.end(),
+                     [](const Failure& f) { return f.subject.starts_with("year:"); });
+}
+
 bool RunOutcome::TickerHasFailed(const std::string& ticker) const {
   return std::any_of(failures_.begin(), failures_.end(),
                      [&](const Failure& f) { return f.subject == "ticker:" + ticker; });

@@ -28,6 +28,7 @@ class RunOutcome {
   void MergeFailed(const std::string& ticker, const std::string& reason);
   void RunFailed(const std::string& reason);
   bool TickerHasFailed(const std::string& ticker) const;
+  bool AnyYearFailed() const;
 
   bool Failed() const { return !failures_.empty(); }
 
