@@ -54,14 +54,10 @@ std::string DownloadMissingArchives(Session& s, const LineList& yearLinkList, in
   int failures = 0;  // failed downloads since the last success of this pass
   while (index < yearLinkList.size()) {
     if (!s.GoOn()) return lastProblem;
-    s.host.Memo1().Repaint();
     const std::string& link = yearLinkList[index];
-    s.Pump();
     const ArchiveTarget target = TargetOf(s, link);
     if (!DirectoryExists(target.directory)) CreateDir(target.directory);
-    s.Sleep(0);
-    s.Pump();
-    if (s.downloader.Download(link, target.path, [&s] { s.Pump(); })) {
+    if (s.downloader.Download(link, target.path)) {
       s.outcome.ArchiveDownloaded(FileSizeByName(target.path));
       s.AddLog(link + " DL OK.");
       ++index;

@@ -91,17 +91,12 @@ bool ExtractAndRename(Session& s, const std::string& archivePath, const std::str
     throw;
   }
 
-  s.Sleep(1);
-  s.Pump();
   DeleteFile(archivePath);
   if (!extractedOk && ReportsDiskFull(output)) {
     // What the extraction wrote goes, and the run ends: every further archive would fail alike.
     RemoveTree(staging);
     throw EDiskFull(DirectoryOf(archivePath), ENOSPC);
   }
-  s.Sleep(1);
-  s.Pump();
-  s.Sleep(1);
 
   // The rename replaces an old day file in one step, also when it bears the extracted file's own
   // name (ddmmyy == yymmdd, as in 030203.zip).

@@ -168,9 +168,9 @@ void CurlBrowser::Navigate(const std::string& address) {
   curl_multi_perform(m.multi, &running);
 }
 
-bool CurlBrowser::Busy() {
+bool CurlBrowser::Step() {
   Impl& m = *impl_;
-  if (!m.loading) return false;
+  if (!m.loading) return true;
   int running = 0;
   CURLMcode mc = curl_multi_perform(m.multi, &running);
   CURLcode result = CURLE_OK;
@@ -186,10 +186,20 @@ bool CurlBrowser::Busy() {
       result = msg->data.result;
     }
   }
-  if (!done) return true;
+  if (!done) return false;
   auto [address, html] = m.Finish(result);
   if (onPageLoaded) onPageLoaded(address, html);
-  return false;
+  return true;
+}
+
+void CurlBrowser::Wait(const CancelToken& cancel) {
+  CURLM* multi = impl_->multi;
+  // A cancel from another thread wakes the poll below at once.
+  const CancelToken::Waker waker(cancel, [multi] { curl_multi_wakeup(multi); });
+  while (!cancel.Cancelled() && !Step()) {
+    // Returns as soon as the transfer has something to do; the time-out only bounds a quiet wait.
+    if (curl_multi_poll(multi, nullptr, 0, 1000, nullptr) != CURLM_OK) break;
+  }
 }
 
 int CurlBrowser::AnchorCount() { return static_cast<int>(impl_->anchors.size()); }

@@ -1,6 +1,7 @@
 #pragma once
 // CurlBrowser: the page browser over libcurl's multi interface (http, https, file, about:blank).
-// Navigate starts a transfer and returns; Busy() drives it without blocking; when it ends, the page
+// Navigate starts a transfer and returns; Wait drives it until it ends or a cancel wakes it (the
+// transfer's own events wake it, never a clock); when it ends, the page
 // is parsed with gumbo and every "a" element's target is resolved against the page address (or its
 // <base href>) with curl's URL API. Redirects are followed; a connect time-out and a stall time-out
 // end a server that never answers. A failed load gives no anchors and an error page.
@@ -19,7 +20,7 @@ class CurlBrowser : public PageBrowser {
   explicit CurlBrowser(const TransferLimits& limits);
   ~CurlBrowser() override;
   void Navigate(const std::string& address) override;
-  bool Busy() override;
+  void Wait(const CancelToken& cancel) override;
   int AnchorCount() override;
   std::string AnchorTarget(int index) override;  // "" past the end
 
@@ -30,6 +31,7 @@ class CurlBrowser : public PageBrowser {
   std::string LoadError() const override;
 
  private:
+  bool Step();  // drives the transfer without blocking; true once the load has ended
   struct Impl;
   std::unique_ptr<Impl> impl_;
 };

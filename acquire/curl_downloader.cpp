@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <chrono>
 #include <cstring>
 
 #include "acquire/url_transfer.h"
@@ -16,8 +15,6 @@
 
 namespace arl {
 namespace {
-
-constexpr auto kPumpInterval = std::chrono::milliseconds(50);
 
 // Makes a finished rename survive a power cut; best effort, a failure changes nothing else.
 void SyncDirectory(const std::string& dir) {
@@ -35,7 +32,6 @@ struct CurlDownloader::Impl {
   TransferLimits limits;
   CURLM* multi = nullptr;
   CURL* easy = nullptr;
-  bool inTransfer = false;
   std::string lastError;
   char errorText[CURL_ERROR_SIZE] = {};
 
@@ -86,13 +82,8 @@ CurlDownloader::~CurlDownloader() {
 
 std::string CurlDownloader::LastError() const { return impl_->lastError; }
 
-bool CurlDownloader::Download(const std::string& url, const std::string& targetPath,
-                              const std::function<void()>& pump) {
+bool CurlDownloader::Download(const std::string& url, const std::string& targetPath) {
   Impl& m = *impl_;
-  if (m.inTransfer) {  // a handler nested in pump() must not start a second transfer
-    m.lastError = "a download is already running";
-    return false;
-  }
   m.lastError.clear();
   if (!m.multi || !m.easy) {
     m.lastError = "the network library could not start";
@@ -114,9 +105,8 @@ bool CurlDownloader::Download(const std::string& url, const std::string& targetP
   m.writeFailed = false;
   m.writeErrno = 0;
   m.errorText[0] = '\0';
-  m.inTransfer = true;
 
-  // Whatever happens below, including an exception out of pump(), nothing partial stays behind.
+  // Whatever happens below, nothing partial stays behind.
   struct Cleanup {
     Impl& m;
     const std::string& tempPath;
@@ -127,7 +117,6 @@ bool CurlDownloader::Download(const std::string& url, const std::string& targetP
       if (m.fd >= 0) ::close(m.fd);
       m.fd = -1;
       if (!keepTemp) ::unlink(tempPath.c_str());
-      m.inTransfer = false;
     }
   } cleanup{m, tempPath};
 
@@ -138,7 +127,6 @@ bool CurlDownloader::Download(const std::string& url, const std::string& targetP
   }
   cleanup.attached = true;
 
-  auto lastPump = std::chrono::steady_clock::now();
   CURLcode result = CURLE_FAILED_INIT;
   for (;;) {
     int running = 0;
@@ -152,12 +140,8 @@ bool CurlDownloader::Download(const std::string& url, const std::string& targetP
       }
     }
     if (done || running == 0) break;
-    curl_multi_poll(m.multi, nullptr, 0, static_cast<int>(kPumpInterval.count()), nullptr);
-    auto now = std::chrono::steady_clock::now();
-    if (pump && now - lastPump >= kPumpInterval) {
-      lastPump = now;
-      pump();  // may run the cancel handler; the transfer goes on regardless
-    }
+    // Wakes when the transfer has something to do; the time-out only bounds a quiet wait.
+    if (curl_multi_poll(m.multi, nullptr, 0, 1000, nullptr) != CURLM_OK) break;
   }
 
   long code = 0;

@@ -16,8 +16,7 @@ class CurlDownloader : public Downloader {
   CurlDownloader();
   explicit CurlDownloader(const TransferLimits& limits);
   ~CurlDownloader() override;
-  bool Download(const std::string& url, const std::string& targetPath,
-                const std::function<void()>& pump) override;
+  bool Download(const std::string& url, const std::string& targetPath) override;
 
   std::string LastError() const override;
 

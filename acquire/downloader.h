@@ -1,10 +1,9 @@
 #pragma once
 // Downloader: fetches one address to one file. True only after a complete 2xx transfer; the body is
 // written to a temporary file beside the target and renamed onto it, so a failure never leaves a
-// partial file under the target's name. While a transfer runs, `pump` is called regularly so the
-// window stays alive; a transfer under way is never interrupted. A disk too full for the download
-// raises EDiskFull instead of failing: it ends the run.
-#include <functional>
+// partial file under the target's name. A transfer under way is never interrupted: a cancel takes
+// effect between archives. A disk too full for the download raises EDiskFull instead of failing: it
+// ends the run.
 #include <string>
 
 namespace arl {
@@ -12,8 +11,7 @@ namespace arl {
 class Downloader {
  public:
   virtual ~Downloader() = default;
-  virtual bool Download(const std::string& url, const std::string& targetPath,
-                        const std::function<void()>& pump) = 0;
+  virtual bool Download(const std::string& url, const std::string& targetPath) = 0;
   // Why the last Download failed, as the transfer library or the server said it ("" after a success).
   virtual std::string LastError() const { return {}; }
 };

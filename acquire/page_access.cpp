@@ -7,33 +7,13 @@
 #include "support/text.h"
 
 namespace arl {
-namespace {
 
-// One round of the wait: poll, and while busy let the window run and sleep. False when cancelled.
-bool WaitWhileBusy(Session& s) {
-  while (s.browser.Busy()) {
-    s.Pump();
-    s.Sleep(200);
-    if (!s.GoOn()) return false;
-  }
-  s.Pump();
-  return true;
-}
+void WaitForBrowser(Session& s) { s.browser.Wait(s.cancel); }
 
-}  // namespace
-
-bool WaitForBrowser(Session& s) {
-  // Two rounds: a page may start a second load as the first one ends.
-  if (!WaitWhileBusy(s)) return true;
-  WaitWhileBusy(s);
-  return true;
-}
-
-void CollectPageLinks(Session& s, const std::string& filter, Pane& pane) {
+LineList CollectPageLinks(Session& s, const std::string& filter) {
   std::vector<std::string_view> pieces;
   std::string storage;
   SplitCommaText(filter, pieces, storage);
-  pane.Clear();
 
   PageBrowser& browser = s.browser;
   LineList result;
@@ -41,7 +21,7 @@ void CollectPageLinks(Session& s, const std::string& filter, Pane& pane) {
   for (int i = 0; i < count; ++i) {
     bool accepted = true;
     for (std::string_view piece : pieces) {
-      if (!s.GoOn()) return;  // the pane stays empty
+      if (!s.GoOn()) return {};
       // An empty piece counts as never occurring, so a filter like "zip," lists nothing.
       if (piece.empty() || browser.AnchorTarget(i).find(piece) == std::string::npos) {
         accepted = false;
@@ -50,7 +30,7 @@ void CollectPageLinks(Session& s, const std::string& filter, Pane& pane) {
     }
     if (accepted) result.push_back(browser.AnchorTarget(i));
   }
-  pane.SetLines(result);
+  return result;
 }
 
 }  // namespace arl

@@ -6,13 +6,12 @@
 
 namespace arl {
 
-// Waits while the browser is busy (pump, sleep 200 ms, return at once on a cleared go-on flag), pumps,
-// and does it all a second time. Always true.
-bool WaitForBrowser(Session& s);
+// Returns when the page being loaded has loaded or failed, or at once when the run is cancelled.
+void WaitForBrowser(Session& s);
 
-// Replaces the pane's lines by the targets of the current page's links that contain every piece of
-// the filter (comma-text rule; case-sensitive; an empty piece rejects every link; no pieces accept
-// all). A cleared go-on flag leaves the pane empty.
-void CollectPageLinks(Session& s, const std::string& filter, Pane& pane);
+// The targets of the current page's links that contain every piece of the filter, in page order,
+// duplicates kept (comma-text rule; case-sensitive; an empty piece rejects every link; no pieces
+// accept all). A cancel gives an empty list.
+LineList CollectPageLinks(Session& s, const std::string& filter);
 
 }  // namespace arl

@@ -1,10 +1,13 @@
 #pragma once
 // PageBrowser: what the run needs of a web browser. Navigate starts loading and returns at once;
-// Busy() is true until the page's links can be read; the anchors are listed in document order with
-// their targets resolved to absolute addresses ("" for an anchor without a target).
+// Wait blocks until the page's links can be read; the anchors are listed in document order with
+// their targets resolved to absolute addresses ("" for an anchor without a target). One thread at a
+// time uses a browser; onPageLoaded is called on that thread.
 // A page that fails to load leaves an empty anchor list (and an error page for display).
 #include <functional>
 #include <string>
+
+#include "support/cancel_token.h"
 
 namespace arl {
 
@@ -12,7 +15,9 @@ class PageBrowser {
  public:
   virtual ~PageBrowser() = default;
   virtual void Navigate(const std::string& address) = 0;
-  virtual bool Busy() = 0;  // also advances the transfer; cheap to poll
+  // Returns when the load that Navigate started has ended (loaded or failed), or at once when
+  // `cancel` is (or becomes) set; the load then goes on no further.
+  virtual void Wait(const CancelToken& cancel) = 0;
   virtual int AnchorCount() = 0;
   virtual std::string AnchorTarget(int index) = 0;
   // Why the last finished load failed ("" when it succeeded): the transfer library's text or

@@ -44,11 +44,13 @@ std::string LatestYearOf(const LineList& zipLinks, const std::string& indexUrl) 
 }
 
 YearPages ReadYearPages(Session& s, const std::string& indexUrl) {
-  CollectPageLinks(s, "forex_history_arhiv_,.htm", s.host.Memo1());
+  const LineList links = CollectPageLinks(s, "forex_history_arhiv_,.htm");
+  // The yearly pages take the log pane's place until the first year clears it.
+  s.ShowList(ListPane::Log, links);
   YearPages list;
   if (!s.GoOn()) return list;  // a collection cut short by a cancel
   TBRegExp& re = RegExpInstance();
-  for (const auto& link : s.host.Memo1().Lines()) {
+  for (const auto& link : links) {
     if (!re.Match(kYearPattern, AddressPath(link))) continue;
     list.years.push_back(re.MatchedText(0));
     list.pages.push_back(link);
@@ -76,9 +78,10 @@ void DiscoverYears(Session& s) {
     throw ERunError("インデックスページ " + indexUrl + " を読み込めませんでした (" + loadError + ")");
   s.SetStatus("各年度へのリンクをチェック...");
 
-  CollectPageLinks(s, "free_forex_quotes,.zip", s.host.Memo2());
+  const LineList archiveLinks = CollectPageLinks(s, "free_forex_quotes,.zip");
+  s.ShowList(ListPane::Links, archiveLinks);
   if (!s.GoOn()) return;
-  s.LatestYear = LatestYearOf(s.host.Memo2().Lines(), indexUrl);
+  s.LatestYear = LatestYearOf(archiveLinks, indexUrl);
 
   const YearPages years = ReadYearPages(s, indexUrl);
   if (!s.GoOn()) return;

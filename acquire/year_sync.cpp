@@ -26,15 +26,17 @@ const std::string kCrLf = "\r\n";
 // The page's "zip" links that hold "/year/" behind the host, in page order, each address once: a day
 // linked twice must not look missing after it was fetched.
 LineList CollectYearLinks(Session& s, const std::string& year) {
-  CollectPageLinks(s, "zip", s.host.Memo1());
+  const LineList pageLinks = CollectPageLinks(s, "zip");
+  // The log pane shows the page's links for a moment, as a sign of life on a long page.
+  s.ShowList(ListPane::Log, pageLinks);
   const std::string segment = "/" + year + "/";
   LineList links;
   std::unordered_set<std::string> seen;  // a page of many thousand links must not cost a quadratic search
-  for (const auto& line : s.host.Memo1().Lines()) {
+  for (const auto& line : pageLinks) {
     if (AddressPath(line).find(segment) == std::string_view::npos) continue;
     if (seen.insert(line).second) links.push_back(line);
   }
-  s.host.Memo1().Clear();
+  s.ShowList(ListPane::Log, {});
   return links;
 }
 
@@ -62,7 +64,7 @@ bool RebuildYear(Session& s, const std::string& year, const std::string& yearDir
   } else {
     aside.Restore();
   }
-  s.host.Memo1().Clear();
+  s.ShowList(ListPane::Log, {});
   if (!converted) {
     const std::string failed = year + "年の各通貨への分割・マージ処理に失敗しました。";
     if (s.GoOn()) s.outcome.YearFailed(year, failed);  // a cancel is no failure
@@ -114,8 +116,8 @@ bool SyncYearGuarded(Session& s, const std::string& pageUrl, const std::string& 
     s.browser.Navigate(pageUrl);
     WaitForBrowser(s);
     if (!s.GoOn()) return false;
-    s.host.Memo1().Clear();
-    s.host.Memo2().Clear();
+    s.ShowList(ListPane::Log, {});
+    s.ShowList(ListPane::Links, {});
     ListFiles(yearDir, onDisk);
     DayFilesToArchiveNames(onDisk);
     LineList yearLinks;

@@ -1,12 +1,14 @@
-// The window as the run's host: panes, status bar, pumping, the go-on flag (the cancel button's
-// enabled state), message boxes, the options as the controls hold them, busy and idle states.
+// The window as the run's audience: what the run reports arrives on the run's thread and is handed
+// to the window's thread in the order it was made; the busy and idle states; the options as the
+// controls hold them.
 #include <QCheckBox>
-#include <QCoreApplication>
 #include <QFrame>
 #include <QLineEdit>
+#include <QMetaObject>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QThread>
 
 #include "app/radio_group.h"
 #include "app/tform1.h"
@@ -18,23 +20,36 @@ std::string Text(const QLineEdit* edit) { return edit->text().toStdString(); }
 QString QText(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 }  // namespace
 
-void TForm1::SetStatus(std::string_view text) { StatusBar1->showMessage(QText(text)); }
+void TForm1::Logged(std::string_view line) {
+  OnWindowThread([this, line = std::string(line)] { memo1Pane_->Add(line); });
+}
 
-void TForm1::Pump() { QCoreApplication::processEvents(); }
+void TForm1::StatusChanged(std::string_view text) {
+  OnWindowThread([this, text = QText(text)] { StatusBar1->showMessage(text); });
+}
 
-void TForm1::Repaint() { repaint(); }
+void TForm1::ListShown(ListPane pane, const LineList& lines) {
+  MemoPane* memo = pane == ListPane::Log ? memo1Pane_.get() : memo2Pane_.get();
+  OnWindowThread([memo, lines] { memo->Show(lines); });
+}
 
-bool TForm1::GoOn() const { return CancelButton->isEnabled(); }
-
-void TForm1::SetGoOn(bool goOn) { CancelButton->setEnabled(goOn); }
+void TForm1::BusyChanged(bool busy) {
+  OnWindowThread([this, busy] { busy ? EnterBusyUi() : LeaveBusyUi(); });
+}
 
 void TForm1::MessageBoxOk(std::string_view text, std::string_view caption) {
-  Box({BoxRequest::Kind::Ok, std::string(text), std::string(caption)});
+  BoxRequest request{BoxRequest::Kind::Ok, std::string(text), std::string(caption)};
+  if (closing_) return;  // nobody is left to answer
+  if (QThread::currentThread() == thread()) {
+    Box(request);
+    return;
+  }
+  // The run waits for the answer, as it would for a modal box on its own thread.
+  QMetaObject::invokeMethod(
+      this, [this, &request] { if (!closing_) Box(request); }, Qt::BlockingQueuedConnection);
 }
 
-bool TForm1::ConfirmOkCancel(std::string_view text, std::string_view caption) {
-  return Box({BoxRequest::Kind::OkCancel, std::string(text), std::string(caption)});
-}
+void TForm1::SaveSettings() { WriteSettings(session_.paths.SettingsPath, runSettings_); }
 
 OptionValues TForm1::Options() const {
   OptionValues o;
@@ -56,14 +71,12 @@ QList<QWidget*> TForm1::OptionControls() const {
 }
 
 void TForm1::EnterBusyUi() {
-  SetStatus("処理中");
   Button1->setEnabled(false);
   Button1->hide();
   CancelButton->move(Button1->x(), CancelButton->y());
-  CancelButton->show();  // its enabled state is the go-on flag: left as it is
+  CancelButton->show();  // enabled until a cancel is confirmed
   for (QWidget* w : OptionControls()) w->setEnabled(false);
   Panel1->setEnabled(false);
-  Pump();
 }
 
 void TForm1::LeaveBusyUi() {
@@ -73,7 +86,6 @@ void TForm1::LeaveBusyUi() {
   CancelButton->hide();
   for (QWidget* w : OptionControls()) w->setEnabled(true);
   Panel1->setEnabled(true);
-  Pump();
 }
 
 }  // namespace arl

@@ -43,14 +43,14 @@ void TForm1::LoadSettings() {
   CheckBox1->setChecked(s.Options.CheckBox1);
 }
 
-void TForm1::SaveSettings() {
+StoredSettings TForm1::CurrentSettings() const {
   StoredSettings s;
   s.Geometry.Top = y();
   s.Geometry.Left = x();
   s.Geometry.Width = width();
   s.Geometry.Height = height();
   s.Options = Options();
-  WriteSettings(session_.paths.SettingsPath, s);
+  return s;
 }
 
 }  // namespace arl

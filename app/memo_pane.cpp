@@ -4,17 +4,12 @@
 
 namespace arl {
 
-void MemoPane::Clear() {
-  lines_.clear();
-  edit_->clear();
-}
-
 void MemoPane::Add(std::string_view line) {
   lines_.emplace_back(line);
   edit_->appendPlainText(QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size())));
 }
 
-void MemoPane::SetLines(const LineList& lines) {
+void MemoPane::Show(const LineList& lines) {
   lines_ = lines;
   QString text;
   for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -23,7 +18,5 @@ void MemoPane::SetLines(const LineList& lines) {
   }
   edit_->setPlainText(text);
 }
-
-void MemoPane::Repaint() { edit_->viewport()->repaint(); }
 
 }  // namespace arl

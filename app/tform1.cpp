@@ -1,5 +1,5 @@
 // The window's life: start-up (FormCreate), the one-shot start-up timer, runs from the button or
-// the timer inside the top-level error handler, and closing, which waits for a run to end.
+// the timer on a thread of their own, the cancel request, and closing, which waits for a run to end.
 #include "app/tform1.h"
 
 #include <QCloseEvent>
@@ -9,6 +9,7 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QTextBrowser>
+#include <QThread>
 #include <QTimer>
 #include <exception>
 #include <filesystem>
@@ -16,6 +17,7 @@
 #include "acquire/page_access.h"
 #include "acquire/page_browser.h"
 #include "run/run_control.h"
+#include "support/settings.h"
 #include "support/datetime.h"
 #include "support/files.h"
 #include "support/text.h"
@@ -39,7 +41,7 @@ TForm1::TForm1(PageBrowser& browser, Downloader& downloader, FormConfig config, 
       config_(std::move(config)),
       browser_(browser),
       scale_(ScreenScale()),
-      session_(*this, browser, downloader,
+      session_(static_cast<RunEvents&>(*this), browser, downloader,
                Paths::ForAppDir(config_.appDir.empty() ? ExecutableDir() : config_.appDir)) {
   createdWidth_ = Px(928);
   createdHeight_ = Px(694);
@@ -49,10 +51,18 @@ TForm1::TForm1(PageBrowser& browser, Downloader& downloader, FormConfig config, 
 }
 
 TForm1::~TForm1() {
+  if (runThread_) {
+    // The window is going away under a run (the application quits): the run is cancelled, asks
+    // nothing more, and the window's queue is served until its thread has ended.
+    closing_ = true;
+    session_.cancel.Cancel();
+    while (!runThread_->wait(10)) QCoreApplication::processEvents();
+    delete runThread_;
+  }
   browser_.onPageLoaded = nullptr;
   // Settings are written once more on the way out.
   try {
-    SaveSettings();
+    WriteSettings(session_.paths.SettingsPath, CurrentSettings());
   } catch (const std::exception&) {
     // Nothing to show them to any more; the next start reads the last good file.
   }
@@ -65,14 +75,15 @@ void TForm1::FormCreate() {
   CancelButton->hide();
 
   // The page panel shows every page the browser loads: the read-me, the archive pages, error pages.
+  // A run loads its pages on its own thread.
   browser_.onPageLoaded = [this](const std::string&, const std::string& html) {
-    WebBrowser1->setHtml(QString::fromUtf8(html));
+    OnWindowThread([this, page = QString::fromUtf8(html)] { WebBrowser1->setHtml(page); });
   };
   browser_.Navigate("about:blank");
   WaitForBrowser(session_);
 
-  Memo1().Clear();
-  Memo2().Clear();
+  memo1Pane_->Show({});
+  memo2Pane_->Show({});
   Label8->setText(QStringLiteral("+ %1.txt").arg(CurrentYear(Now())));
   Button1->setEnabled(false);
   PrepareWorkingFolders(session_.paths);
@@ -88,7 +99,6 @@ void TForm1::showEvent(QShowEvent* event) {
 
 void TForm1::Timer1Timer() {
   Timer1->stop();
-  Pump();
   Button1->setEnabled(true);
   if (!config_.args.empty() && config_.args.front() == "auto") {
     session_.autoMode = true;
@@ -98,9 +108,7 @@ void TForm1::Timer1Timer() {
   try {
     std::string dir =
         config_.currentDir.empty() ? std::filesystem::current_path().string() : config_.currentDir;
-    Pump();
     std::string address = "file://" + dir + "/readme.html";
-    Pump();
     address = ReplaceAll(address, " ", "%20");
     browser_.Navigate(address);
     WaitForBrowser(session_);
@@ -112,50 +120,76 @@ void TForm1::Timer1Timer() {
 void TForm1::Button1Click() {
   if (running_) return;
   running_ = true;
-  bool raised = true;
-  try {
-    arl::Button1Click(session_);
-    raised = false;
-  } catch (const std::exception& e) {
-    ShowError(e.what());
-  } catch (...) {
-    ShowError("unknown error");
-  }
+  runError_.clear();
+  runRaised_ = false;
+  runSettings_ = CurrentSettings();
+  const OptionValues options = runSettings_.Options;
+  runThread_ = QThread::create([this, options] {
+    try {
+      RunOnce(session_, options);
+    } catch (const std::exception& e) {
+      runRaised_ = true;
+      runError_ = e.what();
+    } catch (...) {
+      runRaised_ = true;
+      runError_ = "unknown error";
+    }
+  });
+  connect(runThread_, &QThread::finished, this, &TForm1::OnRunFinished, Qt::QueuedConnection);
+  runThread_->start();
+}
+
+void TForm1::OnRunFinished() {
+  runThread_->wait();
+  delete runThread_;
+  runThread_ = nullptr;
+  // The run's last reports were queued before its thread finished: they are shown by now.
+  if (runRaised_) ShowError(runError_);
   // A refused run raises before it resets the outcome; what it holds then is an earlier run's.
-  lastRunFailed_ = raised || session_.outcome.Failed();
+  lastRunFailed_ = runRaised_ || session_.outcome.Failed();
   running_ = false;
-  // A refused run never reaches the closing steps that ask an auto-mode window to close.
+  emit RunEnded();
+  // A refused run never reaches the busy state, yet an auto-mode window closes after it too.
   if (closePending_ || session_.autoMode) {
     closePending_ = false;
     close();
   }
 }
 
-void TForm1::CancelButtonClick() {
-  // Runs nested in the run's pumping; an error here (the log file gone) must not unwind through Qt.
-  try {
-    arl::CancelButtonClick(session_);
-  } catch (const std::exception& e) {
-    ShowError(e.what());
-  }
+bool TForm1::ConfirmCancel() {
+  if (!Box({BoxRequest::Kind::OkCancel, "キャンセルしますか？", "確認"})) return false;
+  return running_;  // the run may have ended while the question was open
 }
 
-void TForm1::RequestClose() {
-  if (running_) {
-    closePending_ = true;
-  } else {
-    close();
+void TForm1::CancelButtonClick() {
+  if (!running_ || !CancelButton->isEnabled() || !ConfirmCancel()) return;
+  CancelButton->setEnabled(false);
+  try {
+    RequestCancel(session_);
+  } catch (const std::exception& e) {
+    ShowError(e.what());  // the log file is gone; the cancel stands
   }
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
-  if (running_) {
-    // The run goes on to its end, closing steps included; the window closes after it.
-    closePending_ = true;
-    event->ignore();
+  if (!running_) {
+    QMainWindow::closeEvent(event);
     return;
   }
-  QMainWindow::closeEvent(event);
+  // The window closes when the run has ended; a run still going on is cancelled first, if the user
+  // agrees.
+  event->ignore();
+  if (closePending_) return;
+  if (CancelButton->isEnabled()) {
+    if (!ConfirmCancel()) return;
+    CancelButton->setEnabled(false);
+    try {
+      RequestCancel(session_);
+    } catch (const std::exception& e) {
+      ShowError(e.what());
+    }
+  }
+  closePending_ = true;
 }
 
 void TForm1::ShowError(const std::string& text) { Box({BoxRequest::Kind::Error, text, "Auto Rateloom"}); }

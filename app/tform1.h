@@ -1,18 +1,23 @@
 #pragma once
 // TForm1: the program's one window. It holds the options as its controls' values, the log pane, the
-// page shown last and the status bar, and it is the Host of every run: the cancel button's enabled
-// state is the run's go-on flag, and pumping runs the Qt event loop, so the cancel button's handler
-// runs nested inside the run. An error that ends a run is shown by the top-level handler after the
-// run's closing steps. Closing the window during a run waits for the run to end. In auto mode the
-// window closes after its one run, even a run refused before it started (another run holds the
-// home), and boxes with only OK close themselves after a while.
+// page shown last and the status bar. A run goes on a worker thread of its own (RunOnce), so the
+// window never freezes: what the run reports (RunEvents) reaches the window's thread as queued calls,
+// in the order the run made them; a box the run asks for is shown on the window's thread while the
+// run waits for the answer. The cancel button, after its confirmation, sets the run's cancel token
+// and stays disabled until the run has ended. An error that ends a run is shown after the run's
+// closing steps. Closing the window during a run asks whether to cancel; the window closes when the
+// run has ended. In auto mode the window closes after its one run, even a run refused before it
+// started (another run holds the home), and boxes with only OK close themselves after a while.
 #include <QMainWindow>
+#include <QMetaObject>
+#include <atomic>
 #include <memory>
 
 #include "app/form_config.h"
 #include "app/memo_pane.h"
-#include "run/host.h"
+#include "run/run_events.h"
 #include "run/session.h"
+#include "support/settings.h"
 
 class QCheckBox;
 class QFrame;
@@ -23,6 +28,7 @@ class QPushButton;
 class QSplitter;
 class QStatusBar;
 class QTextBrowser;
+class QThread;
 class QTimer;
 
 namespace arl {
@@ -31,7 +37,7 @@ class PageBrowser;
 class Downloader;
 class RadioGroup;
 
-class TForm1 : public QMainWindow, public Host {
+class TForm1 : public QMainWindow, private RunEvents {
   Q_OBJECT
 
  public:
@@ -44,32 +50,44 @@ class TForm1 : public QMainWindow, public Host {
   // status.
   bool LastRunFailed() const { return lastRunFailed_; }
 
-  // Host
-  Pane& Memo1() override { return *memo1Pane_; }
-  Pane& Memo2() override { return *memo2Pane_; }
-  void SetStatus(std::string_view text) override;
-  void Pump() override;
-  void Repaint() override;
-  bool GoOn() const override;
-  void SetGoOn(bool goOn) override;
-  void MessageBoxOk(std::string_view text, std::string_view caption) override;
-  bool ConfirmOkCancel(std::string_view text, std::string_view caption) override;
-  OptionValues Options() const override;
-  void SaveSettings() override;
-  void EnterBusyUi() override;
-  void LeaveBusyUi() override;
-  void RequestClose() override;
+  // The panes as they show now (tests read them).
+  const MemoPane& LogPane() const { return *memo1Pane_; }
+  const MemoPane& LinksPane() const { return *memo2Pane_; }
+  // The options as the controls hold them.
+  OptionValues Options() const;
 
  public slots:
-  void Button1Click();       // one run, inside the top-level error handler
-  void CancelButtonClick();  // the confirmation; runs nested inside a run
+  void Button1Click();       // starts one run on its worker thread; nothing while one runs
+  void CancelButtonClick();  // the confirmation, then the cancel request
   void Timer1Timer();        // the start-up decision: auto run or the read-me page
+
+ signals:
+  void RunEnded();  // after a run's thread has finished and the window is idle again
 
  protected:
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  // RunEvents: called on the run's thread; each hands its work to the window's thread.
+  void Logged(std::string_view line) override;
+  void StatusChanged(std::string_view text) override;
+  void ListShown(ListPane pane, const LineList& lines) override;
+  void BusyChanged(bool busy) override;
+  void MessageBoxOk(std::string_view text, std::string_view caption) override;
+  void SaveSettings() override;
+  // Queued also when called on the window's thread (a cancel logs from there): one queue keeps one
+  // order.
+  template <typename F>
+  void OnWindowThread(F&& work) {
+    QMetaObject::invokeMethod(this, std::forward<F>(work), Qt::QueuedConnection);
+  }
+
+  void OnRunFinished();
+  void EnterBusyUi();
+  void LeaveBusyUi();
+  bool ConfirmCancel();
+  StoredSettings CurrentSettings() const;
   void FormCreate();
   void BuildControls();
   void LoadSettings();
@@ -83,6 +101,11 @@ class TForm1 : public QMainWindow, public Host {
   double scale_ = 1.0;
   int createdWidth_ = 928, createdHeight_ = 694;
   bool shownOnce_ = false, running_ = false, closePending_ = false, lastRunFailed_ = false;
+  QThread* runThread_ = nullptr;
+  std::string runError_;        // the text of the error that ended the last run ("" when none)
+  bool runRaised_ = false;      // an error escaped the last run (or kept it from starting)
+  StoredSettings runSettings_;  // what the run being started saves
+  std::atomic<bool> closing_{false};  // the window is going away: the run's boxes are not shown
 
   QStatusBar* StatusBar1 = nullptr;
   QFrame *Panel1 = nullptr, *Panel2 = nullptr, *Panel3 = nullptr;

@@ -37,8 +37,9 @@ std::size_t CountFiles(const std::string& dir, const std::string& ending) {
 // One run of the program in a fresh home; its exit code says whether every file is there.
 int OurFirstSync(const std::string& home, const std::string& indexUrl,
                  const std::vector<std::string>& tickers, std::size_t archives) {
-  benchutil::QuietHost host;
-  host.options.EditURL = indexUrl;
+  benchutil::QuietEvents host;
+  OptionValues options;
+  options.EditURL = indexUrl;
   CurlBrowser browser;
   CurlDownloader downloader;
   Session s(host, browser, downloader, Paths::ForAppDir(home));
@@ -46,7 +47,7 @@ int OurFirstSync(const std::string& home, const std::string& indexUrl,
   LineList list(tickers.begin(), tickers.end());
   SaveLines(s.paths.AppDir + "CurrencyList.txt", list);
   try {
-    Button1Click(s);
+    RunOnce(s, options);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "run failed: %s\n", e.what());
     return 1;

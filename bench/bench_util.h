@@ -1,5 +1,5 @@
 #pragma once
-// Helpers for the benchmarks: a silent host and session, a scratch directory, wall-clock timing,
+// Helpers for the benchmarks: silent run events, a scratch directory, wall-clock timing,
 // running a shell command or a function in a child process with its peak memory.
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -14,58 +14,30 @@
 
 #include "acquire/downloader.h"
 #include "acquire/page_browser.h"
-#include "run/host.h"
+#include "run/run_events.h"
 #include "run/session.h"
 
 namespace arl::benchutil {
 
-class QuietPane : public Pane {
+// A run's events that go nowhere.
+class QuietEvents : public RunEvents {
  public:
-  void Clear() override { lines_.clear(); }
-  void Add(std::string_view line) override {
-    if (lines_.size() > 1000) lines_.clear();
-    lines_.emplace_back(line);
-  }
-  LineList Lines() const override { return lines_; }
-  void SetLines(const LineList& l) override { lines_ = l; }
-
- private:
-  LineList lines_;
-};
-
-class QuietHost : public Host {
- public:
-  Pane& Memo1() override { return memo1_; }
-  Pane& Memo2() override { return memo2_; }
-  void SetStatus(std::string_view) override {}
-  void Pump() override {}
-  bool GoOn() const override { return true; }
-  void SetGoOn(bool) override {}
+  void Logged(std::string_view) override {}
+  void StatusChanged(std::string_view) override {}
   void MessageBoxOk(std::string_view, std::string_view) override {}
-  bool ConfirmOkCancel(std::string_view, std::string_view) override { return true; }
-  OptionValues Options() const override { return options; }
-  void SaveSettings() override {}
-  void EnterBusyUi() override {}
-  void LeaveBusyUi() override {}
-  OptionValues options;
-
- private:
-  QuietPane memo1_, memo2_;
 };
 
 class NoBrowser : public PageBrowser {
  public:
   void Navigate(const std::string&) override {}
-  bool Busy() override { return false; }
+  void Wait(const CancelToken&) override {}
   int AnchorCount() override { return 0; }
   std::string AnchorTarget(int) override { return {}; }
 };
 
 class NoDownloader : public Downloader {
  public:
-  bool Download(const std::string&, const std::string&, const std::function<void()>&) override {
-    return false;
-  }
+  bool Download(const std::string&, const std::string&) override { return false; }
 };
 
 // A fresh directory under the system's temporary directory, removed at the end.

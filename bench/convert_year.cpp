@@ -31,11 +31,10 @@ int main(int argc, char** argv) {
   const int dayCount = argc > 1 ? std::max(2, std::atoi(argv[1])) : 260;
   const int tickerCount = argc > 2 ? std::max(1, std::atoi(argv[2])) : 70;
   benchutil::ScratchDir dir;
-  benchutil::QuietHost host;
+  benchutil::QuietEvents host;
   benchutil::NoBrowser browser;
   benchutil::NoDownloader downloader;
   Session s(host, browser, downloader, Paths::ForAppDir(dir.path()));
-  s.sleep = [](int) {};
   PrepareWorkingFolders(s.paths);
   s.LatestYear = "2005";
   s.now = [] { return EncodeDate(2005, 12, 31); };

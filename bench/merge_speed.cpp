@@ -66,7 +66,7 @@ double Min(const std::vector<double>& v) { return *std::min_element(v.begin(), v
 
 struct Bench {
   std::string home;
-  arl::benchutil::QuietHost host;
+  arl::benchutil::QuietEvents host;
   arl::benchutil::NoBrowser browser;
   arl::benchutil::NoDownloader downloader;
   arl::Session session;

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -10,7 +11,7 @@
 
 #include "acquire/curl_browser.h"
 #include "acquire/curl_downloader.h"
-#include "cli/headless_host.h"
+#include "cli/headless_events.h"
 #include "cli/headless_settings.h"
 #include "cli/stop_signals.h"
 #include "run/run_control.h"
@@ -121,23 +122,38 @@ int RunHeadless(int argc, char** argv) {
     HeadlessSettings settings(paths.SettingsPath);
     CurlBrowser browser;
     CurlDownloader downloader;
-    HeadlessHost host(settings, stdout, stderr, ::isatty(STDERR_FILENO) == 1);
-    Session session(host, browser, downloader, paths);
+    HeadlessEvents events(settings, stdout, stderr, ::isatty(STDERR_FILENO) == 1);
+    Session session(events, browser, downloader, paths);
     session.autoMode = true;
-    host.Attach(session);
 
-    StopSignals signals;
     std::string error;
-    try {
-      Button1Click(session);
-    } catch (const std::exception& e) {
-      error = e.what();
-    } catch (...) {
-      error = "unknown error";
+    bool cancelled = false;
+    {
+      // Before the run starts any thread: they all inherit the blocked stop signals.
+      std::atomic<bool> running{true};
+      StopSignals signals([&] {
+        if (!running) return;  // the run is over: a late signal changes nothing of it
+        try {
+          RequestCancel(session);
+        } catch (const std::exception& e) {
+          // The cancel stands; the log file that failed is reported here.
+          events.ClearStatusLine();
+          std::fprintf(stderr, "%s\n", e.what());
+        }
+      });
+      try {
+        RunOnce(session, settings.Options());
+      } catch (const std::exception& e) {
+        error = e.what();
+      } catch (...) {
+        error = "unknown error";
+      }
+      running = false;
+      cancelled = signals.Received();
     }
-    host.ClearStatusLine();
+    events.ClearStatusLine();
     if (!error.empty()) std::fprintf(stderr, "%s\n", error.c_str());
-    if (host.CancelTaken()) return kExitCancelled;
+    if (cancelled) return kExitCancelled;
     return error.empty() && !session.outcome.Failed() ? kExitDone : kExitError;
   } catch (const std::exception& e) {
     // Start-up failures: the home cannot be made, the currency list cannot be copied.

@@ -64,9 +64,6 @@ bool CrossCheckCurrencies(Session& s, LineList& scratch) {
     CreateTickerDirs(s.paths, options, ticker);
     const std::string path = YearFilePath(s.paths, options, ticker, s.LatestYear);
     if (!FileExists(path)) return cannotAppend(ticker, "がない");
-    s.host.Repaint();
-    s.Pump();
-    s.Sleep(0);
     if (!s.GoOn()) return false;
     std::string line;
     // A file whose end was cut off by a crash, or written under other options, is rebuilt instead.
@@ -94,8 +91,7 @@ bool CrossCheckCurrencies(Session& s, LineList& scratch) {
            std::to_string(lineDifference) + "行分");
 
   if (UpdateCurrencyYearFiles(s, selected, yearDir, s.LatestYear)) {
-    s.host.Memo1().Clear();
-    s.Sleep(0);
+    s.ShowList(ListPane::Log, {});
     SaveLines(yearDir + kYearMarkerName, LineList{});
     s.AddLog(s.LatestYear + "年の各通貨への分割・マージ処理に成功しました。");
     return true;

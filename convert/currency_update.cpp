@@ -94,8 +94,6 @@ bool RunPass(const CallContext& c, const LineList& tickers, std::vector<std::vec
     const std::string& name = c.dayFiles[day];
     const std::string path = c.yearDir + name;
     DayFileReader().Open(path);  // a day file that cannot be read fails here, before any pumping
-    c.s.Pump();
-    c.s.Sleep(0);
     if (!c.s.GoOn()) return false;
 
     // The front part's lines go to the year files piece by piece; the back parts' wait for the

@@ -78,7 +78,7 @@ bool BlockCopy::Run(const std::string& source, std::int64_t offset, MergeWriter&
     const bool lastBlock = offset >= fileSize;
     if (!midLine_ && (lastBlock || pacer_.StatusDue())) ReportLastLine(written, writtenSize);
     // A block without any line break (a line longer than a block) can't stop mid-line.
-    if (!pacer_.PumpAndPoll() && !midLine_) return false;
+    if (!pacer_.GoOn() && !midLine_) return false;
   }
   if (midLine_) {
     out.Write("\r\n", 2);  // the last line had no line end

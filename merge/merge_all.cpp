@@ -61,7 +61,7 @@ Continuation FindContinuation(MergeRun& run, TextReader& year, const std::string
   std::string_view line;
   while (year.ReadLine(line)) {
     if (line == lastMerged) return {Continuation::Kind::After, year.Position()};
-    if (!run.pacer.Poll()) return {Continuation::Kind::Cancelled};
+    if (!run.pacer.GoOn()) return {Continuation::Kind::Cancelled};
   }
   return {Continuation::Kind::NotFound};
 }
@@ -91,7 +91,6 @@ Next MergeCurrency(MergeRun& run, const std::string& ticker) {
   std::string lastMerged;
   {
     TextReader merge(mergePath);
-    s.Sleep(0);
     std::string first;
     if (!merge.ReadLine(first) || first.empty()) {
       merge.Close();
@@ -114,13 +113,10 @@ Next MergeCurrency(MergeRun& run, const std::string& ticker) {
     for (int y = lastMergedYear; y <= latestYear; ++y) {
       if (!s.GoOn()) return Next::Stop;
       s.SetStatus(merge_text::StatusYear(ticker, std::to_string(y)));
-      s.host.Repaint();
-      s.Pump();
       const std::string yearPath = layout.YearFilePath(y);
       std::int64_t start = 0;
       {
         TextReader year(yearPath);
-        s.Sleep(1);
         if (y == lastMergedYear) {
           const Continuation c = FindContinuation(run, year, yearPath, lastMerged, lastMergedDate, dateField);
           if (c.kind == Continuation::Kind::Cancelled) return Next::Stop;
@@ -157,9 +153,6 @@ void MergeAll(Session& s, const CopyTuning& tuning) {
   try {
     s.SetStatus(merge_text::kStatusStart);
     s.AddLog(merge_text::kLogStart);
-    s.host.Repaint();
-    s.Pump();
-    s.Sleep(0);
     LineList refused;
     const LineList tickers = SafeTickers(LoadCurrencyList(s.paths.CurrencyListPath), &refused);
     for (const auto& message : refused) s.AddLog(message);

@@ -12,20 +12,14 @@ namespace arl {
 bool RebuildMergeFile(MergeRun& run, const std::string& ticker) {
   Session& s = run.s;
   s.AddLog(merge_text::RebuildStart(ticker));
-  s.host.Repaint();
-  s.Pump();
-  s.Sleep(0);
 
   const CurrencyLayout layout(s, ticker);
   const std::vector<YearFileName> files = ListYearFiles(layout);
   const std::string mergePath = layout.mergePath;
   if (FileExists(mergePath)) {
     DeleteFile(mergePath);
-    s.Pump();
-    s.Sleep(1);
   }
   MergeWriter out(mergePath, MergeWriter::Mode::Create);
-  s.Sleep(0);
 
   for (const auto& file : files) {
     s.SetStatus(merge_text::StatusYear(ticker, std::to_string(StrToInt(file.year))));
@@ -33,7 +27,6 @@ bool RebuildMergeFile(MergeRun& run, const std::string& ticker) {
     const std::string path = layout.currencyDir + file.name;
     {
       TextReader reader(path);
-      s.Sleep(0);
       std::string_view first;
       // A year file whose first line is empty is left out whole.
       if (!reader.ReadLine(first) || first.empty()) continue;

@@ -47,21 +47,23 @@ FormatSettings RunFormats(const RunOptions& options) {
   return f;
 }
 
-void Button1Click(Session& s) {
+void RunOnce(Session& s, const OptionValues& options) {
+  s.cancel.Reset();
   const std::unique_ptr<HomeLock> lock = LockHome(s);
-  Host& host = s.host;
+  s.optionValues = options;
   s.outcome.Reset();
   std::exception_ptr runError, closingError;
   try {
-    host.SaveSettings();
+    s.events.SaveSettings();
     s.LatestYear = "-1";
     // Options that cannot be used stop the run here, before anything is fetched.
     s.FixOptions();
     s.formats = RunFormats(s.Options());
-    host.EnterBusyUi();
+    s.SetStatus("処理中");
+    s.events.BusyChanged(true);
     DiscoverYears(s);
     if (s.GoOn()) ReportMissingTickers(s);
-    // The merge also runs after a cancel: it polls the flag itself and stops at once.
+    // The merge also runs after a cancel: it reads the token itself and stops at once.
     if (s.Options().merge) MergeAll(s);
   } catch (const std::exception& e) {
     runError = std::current_exception();
@@ -74,26 +76,20 @@ void Button1Click(Session& s) {
   }
 
   RunClosingStep(closingError, [&] { s.AddLog(s.outcome.Summary()); });
-  if (!host.GoOn()) RunClosingStep(closingError, [&] { s.AddLog("キャンセルしました"); });
-  RunClosingStep(closingError, [&] { host.LeaveBusyUi(); });
+  if (!s.GoOn()) RunClosingStep(closingError, [&] { s.AddLog("キャンセルしました"); });
+  RunClosingStep(closingError, [&] { s.events.BusyChanged(false); });
   RunClosingStep(closingError, [&] { s.SetStatus("処理完了"); });
   RunClosingStep(closingError, [&] { s.AddLog("処理完了"); });
   s.ReleaseOptions();
-  if (s.autoMode) RunClosingStep(closingError, [&] { host.RequestClose(); });
+  s.cancel.Reset();
 
   if (runError) std::rethrow_exception(runError);
   if (closingError) std::rethrow_exception(closingError);
 }
 
-void ConfirmedCancel(Session& s) {
-  s.host.SetGoOn(false);
+void RequestCancel(Session& s) {
+  s.cancel.Cancel();
   s.AddLog("キャンセルします...");
-}
-
-bool CancelButtonClick(Session& s) {
-  if (!s.host.ConfirmOkCancel("キャンセルしますか？", "確認")) return false;
-  ConfirmedCancel(s);
-  return true;
 }
 
 }  // namespace arl

@@ -4,9 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <chrono>
 #include <cstring>
-#include <thread>
 
 #include "support/currency_list.h"
 #include "support/disk_full.h"
@@ -30,26 +28,15 @@ Paths Paths::ForAppDir(std::string appDir) {
   return p;
 }
 
-Session::Session(Host& h, PageBrowser& b, Downloader& d, Paths p)
-    : host(h), browser(b), downloader(d), paths(std::move(p)) {}
-
-void Session::Sleep(int ms) {
-  if (sleep) {
-    sleep(ms);
-  } else if (ms <= 0) {
-    std::this_thread::yield();
-  } else {
-    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-  }
-}
+Session::Session(RunEvents& e, PageBrowser& b, Downloader& d, Paths p)
+    : events(e), browser(b), downloader(d), paths(std::move(p)) {}
 
 const RunOptions& Session::Options() {
   if (fixed_) return options_;
-  const OptionValues now = host.Options();
-  if (parsedFrom_ != now) {
+  if (parsedFrom_ != optionValues) {
     parsedFrom_.reset();
-    options_ = ParseRunOptions(now);
-    parsedFrom_ = now;
+    options_ = ParseRunOptions(optionValues);
+    parsedFrom_ = optionValues;
   }
   return options_;
 }
@@ -57,25 +44,23 @@ const RunOptions& Session::Options() {
 void Session::FixOptions() {
   fixed_ = false;
   parsedFrom_.reset();
-  options_ = ParseRunOptions(host.Options());
+  options_ = ParseRunOptions(optionValues);
   fixed_ = true;
 }
 
 void Session::MessageBox(std::string_view text, std::string_view caption) {
   AddLog(text);
-  host.MessageBoxOk(text, caption);
+  events.MessageBoxOk(text, caption);
 }
 
 void Session::AddLog(std::string_view message) {
   LineList lines;
   SplitLines(message, lines);
   if (lines.empty()) lines.emplace_back();
-  // The pane and the front end's own output get the message even when the file then fails (a full
-  // disk): that is where the user looks for why.
-  for (const auto& line : lines) {
-    host.Memo1().Add(line);
-    host.OnLogged(line);
-  }
+  // The front end gets the message even when the file then fails (a full disk): that is where the
+  // user looks for why. One message at a time, so that the pane and the file keep the same order.
+  std::lock_guard lock(logMutex_);
+  for (const auto& line : lines) events.Logged(line);
 
   // The log file is opened and closed for every message; it must exist (start-up creates it).
   int fd = ::open(paths.LogPath.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);

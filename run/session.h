@@ -1,16 +1,20 @@
 #pragma once
-// Session: the state that the run's operations share, whichever front end drives them: the host,
-// the working paths, LatestYear, the run's options and formats, its outcome, the page browser and
-// the clock.
-// Front ends build one per process and keep it across runs.
+// Session: the state that the run's operations share, whichever front end drives them: where the run
+// reports to, its cancel token, the working paths, LatestYear, the run's options and formats, its
+// outcome, the page browser and the clock.
+// Front ends build one per process and keep it across runs. A run uses it from one thread; only
+// the cancel token and AddLog may be used from another thread meanwhile.
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
 
-#include "run/host.h"
+#include "run/run_events.h"
 #include "run/run_outcome.h"
+#include "support/cancel_token.h"
+#include "support/settings.h"
 #include "support/datetime.h"
 #include "support/run_options.h"
 
@@ -32,9 +36,9 @@ struct Paths {
 
 class Session {
  public:
-  Session(Host& host, PageBrowser& browser, Downloader& downloader, Paths paths);
+  Session(RunEvents& events, PageBrowser& browser, Downloader& downloader, Paths paths);
 
-  Host& host;
+  RunEvents& events;
   PageBrowser& browser;
   Downloader& downloader;
   Paths paths;
@@ -42,8 +46,10 @@ class Session {
   FormatSettings formats;
   bool autoMode = false;
   std::function<DateTime()> now = [] { return Now(); };
-  // Sleeps of 0, 1 or 200 ms at the loop points; tests may replace it.
-  std::function<void(int ms)> sleep;
+  // The options as the front end holds them: what the run's typed options are parsed from.
+  OptionValues optionValues;
+  // Set by a confirmed cancel from any thread; every long loop of the run reads it.
+  CancelToken cancel;
   // The conversion reads day files in pieces of this many bytes and cuts them for its two threads no
   // finer; 0 keeps its own sizes. Tests make it small so that small files are cut many ways.
   std::size_t conversionGrain = 0;
@@ -52,20 +58,22 @@ class Session {
   RunOutcome outcome;
 
   // The run's options, parsed once at its start (FixOptions). An operation called on its own, outside
-  // a run (a test, a tool), gets the host's current options, parsed again whenever they changed.
+  // a run (a test, a tool), gets optionValues as they are now, parsed again whenever they changed.
   const RunOptions& Options();
-  // Parses the host's options for the run that starts; raises EOptionError. ReleaseOptions ends it.
+  // Parses optionValues for the run that starts; raises EOptionError. ReleaseOptions ends it.
   void FixOptions();
   void ReleaseOptions() { fixed_ = false; }
 
-  // Appends the message to Memo1 and, as new lines with CR LF, to the log file (opened and closed for
-  // every message). A message holding CR LF becomes several lines. Raises EInOutError after the
-  // message has reached the pane when the log file cannot be opened or written (EDiskFull when full).
+  // Hands the message to the front end and appends it, as new lines with CR LF, to the log file
+  // (opened and closed for every message). A message holding CR LF becomes several lines. Raises
+  // EInOutError after the front end has the message when the log file cannot be opened or written
+  // (EDiskFull when full). Safe from any thread: messages never interleave.
   void AddLog(std::string_view message);
-  void SetStatus(std::string_view text) { host.SetStatus(text); }
-  void Pump() { host.Pump(); }
-  bool GoOn() const { return host.GoOn(); }
-  void Sleep(int ms);
+  void SetStatus(std::string_view text) { events.StatusChanged(text); }
+  // Whether the run goes on: no cancel has been requested.
+  bool GoOn() const { return !cancel.Cancelled(); }
+  // A pane of the window now shows a list (the links just collected, or nothing).
+  void ShowList(ListPane pane, const LineList& lines) { events.ListShown(pane, lines); }
   // A modal OK box whose text also goes to the log, so that an unattended run leaves it on record.
   void MessageBox(std::string_view text, std::string_view caption);
 
@@ -73,6 +81,7 @@ class Session {
   RunOptions options_;
   std::optional<OptionValues> parsedFrom_;  // what options_ was parsed from, outside a run
   bool fixed_ = false;
+  std::mutex logMutex_;
 };
 
 // Creates ArchiveDir and DataDir (one level each, failures ignored) and an empty log file when none

@@ -51,7 +51,7 @@ inline std::string PublishDay(FakeSession& fs, const std::string& page, const to
 }
 
 // Log lines that read `line`, with or without a reason appended in parentheses.
-inline int CountLogged(const FakeHost& host, const std::string& line) {
+inline int CountLogged(const FakeEvents& host, const std::string& line) {
   int n = 0;
   for (const auto& l : host.logged) n += l == line || l.starts_with(line + " (");
   return n;

@@ -102,7 +102,7 @@ TEST(HostilePages, ABrokenPageServedOverHttpIsReadWithoutHanging) {
   browser.Navigate(server.Url(page));
   WaitForBrowser(s);
   CollectPageLinks(s, "zip", fs.host.memo1);
-  EXPECT_EQ(fs.host.memo1.lines, LineList{server.Url("/free_forex_quotes/2011/030111.zip")});
+  EXPECT_EQ(fs.host.logPane, LineList{server.Url("/free_forex_quotes/2011/030111.zip")});
 
   // A page that stalls half-way fails within the stall time-out and shows no links.
   server.SetFault(page, tools::Fault::Of(tools::FaultKind::Stall));
@@ -110,7 +110,7 @@ TEST(HostilePages, ABrokenPageServedOverHttpIsReadWithoutHanging) {
   browser.Navigate(server.Url(page));
   WaitForBrowser(s);
   CollectPageLinks(s, "zip", fs.host.memo1);
-  EXPECT_TRUE(fs.host.memo1.lines.empty());
+  EXPECT_TRUE(fs.host.logPane.empty());
   EXPECT_LT(SecondsSince(start), 10.0);
 }
 
@@ -123,7 +123,7 @@ TEST(HostilePages, AnIndexPageCutShortOrNestedTooDeeplyEndsTheRunBeforeAnyYear) 
                                   Repeat("<div>", 50000) + "<a href=\"2011/030111.zip\">x</a>"}) {
     test::WriteFile(site / index.substr(1), html);
     test::FakeSession fs;
-    fs.host.options.EditURL = server.Url(index);
+    fs.session.optionValues.EditURL = server.Url(index);
     CurlBrowser browser(BrowserLimits());
     Session s(fs.host, browser, fs.downloader, fs.session.paths);
     s.sleep = [](int) {};
@@ -136,7 +136,7 @@ TEST(HostilePages, AnIndexPageCutShortOrNestedTooDeeplyEndsTheRunBeforeAnyYear) 
 
 TEST(HostilePages, AYearPageOfThousandsOfUnfetchableLinksEndsTheYearQuickly) {
   test::FakeSession fs;
-  fs.host.options.EditRetryLimit = "5";
+  fs.session.optionValues.EditRetryLimit = "5";
   auto& links = fs.browser.pages[kPage];
   for (int i = 0; i < 20000; ++i) {
     char name[16];

@@ -14,7 +14,7 @@
 namespace arl {
 namespace {
 
-using test::FakeHost;
+using test::FakeEvents;
 using test::TempDir;
 using tools::Fault;
 using tools::FaultKind;
@@ -33,7 +33,7 @@ struct PageFixture : ::testing::Test {
   TempDir site, home;
   SiteServer server{site.path()};
   CurlBrowser browser{QuickLimits()};
-  FakeHost host;
+  FakeEvents host;
   test::FakeDownloader downloader;
   Session s{host, browser, downloader, Paths::ForAppDir(home.path())};
 
@@ -50,7 +50,7 @@ struct PageFixture : ::testing::Test {
   }
   LineList Collect(const std::string& filter) {
     CollectPageLinks(s, filter, host.memo2);
-    return host.memo2.lines;
+    return host.linksPane;
   }
 };
 
@@ -92,7 +92,7 @@ TEST_F(PageFixture, PagesThatFailOrHaveNoLinksLeaveThePaneEmpty) {
   std::string lastHtml;
   browser.onPageLoaded = [&](const std::string&, const std::string& html) { lastHtml = html; };
 
-  host.memo2.lines = {"left over"};
+  host.linksPane = {"left over"};
   Open("/empty.html");
   EXPECT_TRUE(Collect("zip").empty());
 
@@ -130,7 +130,7 @@ TEST_F(PageFixture, CancelDuringASlowLoadEndsTheWaitWithinAPoll) {
   EXPECT_EQ(host.pumps, 1);
 
   // The collection after the cancel leaves the pane empty; a new navigation abandons the slow load.
-  host.memo2.lines = {"left over"};
+  host.linksPane = {"left over"};
   EXPECT_TRUE(Collect("zip").empty());
   host.onPump = nullptr;
   host.goOn = true;
@@ -142,7 +142,7 @@ TEST_F(PageFixture, CancelDuringASlowLoadEndsTheWaitWithinAPoll) {
 // A browser that clears the go-on flag once a number of targets have been read.
 class CancellingBrowser : public PageBrowser {
  public:
-  CancellingBrowser(PageBrowser& inner, FakeHost& host, int cancelAfterReads)
+  CancellingBrowser(PageBrowser& inner, FakeEvents& host, int cancelAfterReads)
       : inner_(inner), host_(host), left_(cancelAfterReads) {}
   void Navigate(const std::string& a) override { inner_.Navigate(a); }
   bool Busy() override { return inner_.Busy(); }
@@ -154,7 +154,7 @@ class CancellingBrowser : public PageBrowser {
 
  private:
   PageBrowser& inner_;
-  FakeHost& host_;
+  FakeEvents& host_;
   int left_;
 };
 
@@ -163,13 +163,13 @@ TEST_F(PageFixture, CancelDuringCollectionLeavesThePaneEmptyButAFilterWithoutPie
   Open("/index.html");
   CancellingBrowser cancelling(browser, host, 3);  // after the first link was accepted
   Session cs{host, cancelling, downloader, s.paths};
-  host.memo2.lines = {"left over"};
+  host.linksPane = {"left over"};
   CollectPageLinks(cs, "zip", host.memo2);
-  EXPECT_TRUE(host.memo2.lines.empty());
+  EXPECT_TRUE(host.linksPane.empty());
 
   // Flag already cleared: with no pieces it is never read, every link is listed.
   CollectPageLinks(cs, "", host.memo2);
-  EXPECT_EQ(host.memo2.lines.size(), 7u);
+  EXPECT_EQ(host.linksPane.size(), 7u);
 }
 
 TEST(WaitForBrowser, IdleBrowserCostsTwoPumpsAndNoSleep) {

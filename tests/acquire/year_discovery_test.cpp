@@ -21,7 +21,7 @@ std::string YearPage(const std::string& year) {
 
 class DiscoverYearsTest : public ::testing::Test {
  protected:
-  DiscoverYearsTest() { fs.host.options.EditURL = kIndex; }
+  DiscoverYearsTest() { fs.session.optionValues.EditURL = kIndex; }
 
   // Yearly links in the given order, then the day links of the newest year, which is kept complete on
   // disk so that its visit fetches nothing.

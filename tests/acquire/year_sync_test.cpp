@@ -117,7 +117,7 @@ TEST_F(SyncYearTest, APageThatFailedOrListsNoneOfTheYearsDaysLeavesTheYearUnmark
 }
 
 TEST_F(SyncYearTest, APageThatFailsInALaterPassNeverCountsAsNothingMissing) {
-  fs.host.options.EditRetryLimit = "1";
+  fs.session.optionValues.EditRetryLimit = "1";
   const std::string link = test::PublishDay(fs, kPage, kJan3);
   test::PublishDay(fs, kPage, kJan4);
   fs.downloader.failuresLeft[link] = -1;
@@ -133,7 +133,7 @@ TEST_F(SyncYearTest, APageThatFailsInALaterPassNeverCountsAsNothingMissing) {
 }
 
 TEST_F(SyncYearTest, YearsLookedForOnTheIndexThatListsNoneOfTheirDaysStayOpenWithoutFailing) {
-  const std::string index = fs.host.options.EditURL;
+  const std::string index = fs.session.optionValues.EditURL;
   fs.browser.pages[index] = {test::DayLink("030112.zip", "2012")};
   EXPECT_FALSE(SyncYear(s, index, "2011"));
   EXPECT_TRUE(Logged("2011年の日はまだインデックスページに載っていないので、次回また確認します"));
@@ -151,7 +151,7 @@ TEST_F(SyncYearTest, ALinkWithoutADayArchiveNameEndsTheYearQuietly) {
 
 TEST_F(SyncYearTest, DownloadsFailingOnEveryPassEndAfterFourPasses) {
   test::WriteFile(Marker(), "");
-  fs.host.options.EditRetryLimit = "2";
+  fs.session.optionValues.EditRetryLimit = "2";
   const std::string link = test::PublishDay(fs, kPage, kJan3);
   fs.downloader.failuresLeft[link] = -1;
   EXPECT_FALSE(SyncYear(s, kPage, "2011"));
@@ -196,13 +196,13 @@ TEST_F(SyncYearTest, DeleteYearOutputsFollowsTheFolderOption) {
        {"EURUSD/1min_2005.txt", "EURUSD/1min/1min_2005.txt", "GONE/1min_2005.txt", "EURUSD/1min_2006.txt"})
     test::WriteFile(data + f, "x\r\n");
   test::WriteFile(data + "1min_2005.txt", "a plain file, no currency\r\n");
-  fs.host.options.RadioGroup3 = 0;
+  fs.session.optionValues.RadioGroup3 = 0;
   DeleteYearOutputs(s, "2005");
   EXPECT_FALSE(FileExists(data + "EURUSD/1min_2005.txt"));
   EXPECT_FALSE(FileExists(data + "GONE/1min_2005.txt"));
   EXPECT_TRUE(FileExists(data + "EURUSD/1min/1min_2005.txt"));
   EXPECT_TRUE(FileExists(data + "EURUSD/1min_2006.txt"));
-  fs.host.options.RadioGroup3 = 1;
+  fs.session.optionValues.RadioGroup3 = 1;
   DeleteYearOutputs(s, "2005");
   EXPECT_FALSE(FileExists(data + "EURUSD/1min/1min_2005.txt"));
   EXPECT_TRUE(FileExists(data + "1min_2005.txt"));

@@ -8,8 +8,17 @@ FakeSession::FakeSession(const std::vector<std::string>& tickers)
   std::string list;
   for (const auto& t : tickers) list += t + "\r\n";
   WriteFile(session.paths.AppDir + "CurrencyList.txt", list);
-  session.sleep = [](int) {};
   session.formats = FormatSettings{};
+}
+
+void OnEveryCheck(Session& s, std::function<void(int)> act) {
+  s.cancel.onCheck = [act = std::move(act), n = 0]() mutable { act(++n); };
+}
+
+void CancelAtCheck(Session& s, int n) {
+  OnEveryCheck(s, [&s, n](int check) {
+    if (check == n) s.cancel.Cancel();
+  });
 }
 
 std::string FakeSession::LogText() const { return ReadFile(session.paths.LogPath); }

@@ -1,7 +1,7 @@
 #pragma once
-// FakeHost: a scripted host for tests. Panes are plain line lists, the status line and every message
-// box are recorded, box answers are scripted, and hooks let a test act at a given pump (for example
-// clear the go-on flag after the n-th pump to cancel at a chosen point).
+// Fakes for tests of a run: recorded events, a browser serving pages from memory, a downloader
+// copying from memory, a session over them in a fresh home, and hooks that act at the n-th read of
+// the cancel token (to cancel at a chosen point).
 #include <deque>
 #include <functional>
 #include <map>
@@ -10,77 +10,45 @@
 
 #include "acquire/downloader.h"
 #include "acquire/page_browser.h"
-#include "run/host.h"
+#include "run/run_events.h"
 #include "run/session.h"
 #include "tests/common/temp_dir.h"
 
 namespace arl::test {
 
-class ListPane : public Pane {
+// FakeEvents: what a run reported, recorded: the log lines, the two panes as the window would show
+// them, the status line, every message box, the busy state and the settings saves.
+class FakeEvents : public RunEvents {
  public:
-  void Clear() override { lines.clear(); }
-  void Add(std::string_view line) override { lines.emplace_back(line); }
-  LineList Lines() const override { return lines; }
-  void SetLines(const LineList& l) override { lines = l; }
-  LineList lines;
-};
-
-class FakeHost : public Host {
- public:
-  Pane& Memo1() override { return memo1; }
-  Pane& Memo2() override { return memo2; }
-  void OnLogged(std::string_view line) override { logged.emplace_back(line); }
-  void SetStatus(std::string_view text) override {
+  void Logged(std::string_view line) override {
+    logged.emplace_back(line);
+    logPane.emplace_back(line);
+  }
+  void StatusChanged(std::string_view text) override {
     status = text;
     statuses.emplace_back(text);
   }
-  void Pump() override {
-    ++pumps;
-    if (onPump) onPump(pumps);
+  void ListShown(ListPane pane, const LineList& lines) override {
+    (pane == ListPane::Log ? logPane : linksPane) = lines;
   }
-  bool GoOn() const override { return goOn; }
-  void SetGoOn(bool g) override { goOn = g; }
+  void BusyChanged(bool b) override { busy = b; }
   void MessageBoxOk(std::string_view text, std::string_view caption) override {
     messageBoxes.emplace_back(text);
     captions.emplace_back(caption);
   }
-  bool ConfirmOkCancel(std::string_view text, std::string_view caption) override {
-    messageBoxes.emplace_back(text);
-    captions.emplace_back(caption);
-    if (confirmAnswers.empty()) return true;
-    bool a = confirmAnswers.front();
-    confirmAnswers.pop_front();
-    return a;
-  }
-  OptionValues Options() const override { return options; }
   void SaveSettings() override { ++saves; }
-  void EnterBusyUi() override {
-    busy = true;
-    SetStatus("処理中");
-  }
-  void LeaveBusyUi() override {
-    busy = false;
-    goOn = true;
-  }
-  void RequestClose() override { closeRequested = true; }
 
-  // Cancels (clears the go-on flag) at the n-th pump from now.
-  void CancelAtPump(int n) {
-    int target = pumps + n;
-    onPump = [this, target](int p) {
-      if (p >= target) goOn = false;
-    };
-  }
-
-  ListPane memo1, memo2;
+  LineList logPane, linksPane;
   std::vector<std::string> logged, statuses, messageBoxes, captions;
   std::string status;
-  std::deque<bool> confirmAnswers;  // answers of ConfirmOkCancel; OK when empty
-  OptionValues options;
-  std::function<void(int)> onPump;
-  int pumps = 0, saves = 0;
-  bool goOn = true, busy = false, closeRequested = false;
+  int saves = 0;
+  bool busy = false;
 };
+
+// Calls `act(n)` at the n-th read of the session's cancel token from now on (n counts from 1).
+void OnEveryCheck(Session& s, std::function<void(int)> act);
+// Cancels the run at the n-th read of its cancel token from now on.
+void CancelAtCheck(Session& s, int n);
 
 // A browser serving fixed pages from memory: address -> list of absolute anchor targets; an address
 // in `failing` fails to load, with no anchors.
@@ -90,7 +58,7 @@ class FakeBrowser : public PageBrowser {
     current = address;
     navigations.push_back(address);
   }
-  bool Busy() override { return false; }
+  void Wait(const CancelToken&) override {}
   int AnchorCount() override { return failing.count(current) ? 0 : static_cast<int>(pages[current].size()); }
   std::string AnchorTarget(int i) override { return pages[current].at(static_cast<std::size_t>(i)); }
   std::string LoadError() const override {
@@ -107,10 +75,9 @@ class FakeBrowser : public PageBrowser {
 // missing or scripted to fail.
 class FakeDownloader : public Downloader {
  public:
-  bool Download(const std::string& url, const std::string& target,
-                const std::function<void()>& pump) override {
+  bool Download(const std::string& url, const std::string& target) override {
     attempts.push_back(url);
-    if (pump) pump();
+    if (onDownload) onDownload(url);
     auto f = failuresLeft.find(url);
     if (f != failuresLeft.end() && f->second != 0) {
       if (f->second > 0) --f->second;
@@ -124,14 +91,15 @@ class FakeDownloader : public Downloader {
   std::map<std::string, std::string> files;
   std::map<std::string, int> failuresLeft;  // -1: always fails
   std::vector<std::string> attempts;
+  std::function<void(const std::string&)> onDownload;  // called as each attempt starts
 };
 
-// A session over a FakeHost in a fresh home directory, with the working folders and log prepared and
-// CurrencyList.txt written from `tickers`. Sleeps are skipped.
+// A session over FakeEvents in a fresh home directory, with the working folders and log prepared and
+// CurrencyList.txt written from `tickers`.
 struct FakeSession {
   explicit FakeSession(const std::vector<std::string>& tickers = {"EURUSD", "USDJPY"});
   TempDir home;
-  FakeHost host;
+  FakeEvents host;
   FakeBrowser browser;
   FakeDownloader downloader;
   Session session;

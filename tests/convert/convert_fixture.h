@@ -19,7 +19,7 @@ class ConvertTest : public ::testing::Test {
   explicit ConvertTest(std::vector<std::string> tickers = {"EURUSD", "USDJPY"}) : fs(tickers) {}
 
   Session& s() { return fs.session; }
-  FakeHost& host() { return fs.host; }
+  FakeEvents& host() { return fs.host; }
   std::string YearDir(const std::string& year = "2005") { return s().paths.ArchiveDir + year + "/"; }
 
   void WriteDay(const std::string& name, const std::string& content, const std::string& year = "2005") {
@@ -35,7 +35,7 @@ class ConvertTest : public ::testing::Test {
     return Update(days, year);
   }
   std::string YearPath(const std::string& ticker, const std::string& year = "2005") {
-    const auto& o = host().options;
+    const auto& o = s().optionValues;
     return s().paths.DataDir + ticker + "/" + (o.RadioGroup3 == 1 ? "1min/" : "") + o.EditFileHeadName +
            year + ".txt";
   }

@@ -127,10 +127,10 @@ TEST_F(CrossCheckTest, FilesThatCannotBeReadBackFailWithoutChangingAnything) {
 
   // Cancelled while reading the last lines.
   WriteFile(YearPath("EURUSD"), eur);
-  host().CancelAtPump(1);
+  CancelAtCheck(s(), 1);
   EXPECT_FALSE(Check());
-  host().goOn = true;
-  host().onPump = nullptr;
+  s().cancel.Reset();
+  s().cancel.onCheck = nullptr;
 
   // A day file name that is not a date is an error raised to the caller.
   WriteDay("readme.txt", "x");

@@ -16,9 +16,9 @@ TEST_F(LineFormatTest, WorkedExamplesWithDefaultAndOtherOptions) {
 }
 
 TEST_F(LineFormatTest, TickerKeptDashSeparatorShortTimeAndNoSubfolder) {
-  host().options.RadioGroup1 = 0;
-  host().options.RadioGroup3 = 0;
-  host().options.EditFileHeadName = "h_";
+  s().optionValues.RadioGroup1 = 0;
+  s().optionValues.RadioGroup3 = 0;
+  s().optionValues.EditFileHeadName = "h_";
   s().formats.DateSeparator = '-';
   s().formats.LongTimeFormat = "hh:nn";
   WriteDay("050103.txt", Q("EURUSD", "20050103", "000100"));
@@ -36,14 +36,14 @@ TEST_F(LineFormatTest, ShiftRollsOverMidnightAndNewYearWithoutLeavingTheDayFiles
             "2005/01/02,21:00:00,1.3559,1.3561,1.3557,1.3560\r\n"
             "2005/01/03,17:30:00,1.3559,1.3561,1.3557,1.3560\r\n");
 
-  host().options.EditGmtGap = "+1";
+  s().optionValues.EditGmtGap = "+1";
   WriteDay("051231.txt", Q("EURUSD", "20051231", "233000"), "2006");
   ASSERT_TRUE(UpdateAll("2006"));
   EXPECT_EQ(Year("EURUSD", "2006"), "2006/01/01,00:30:00,1.3559,1.3561,1.3557,1.3560\r\n");
 }
 
 TEST_F(LineFormatTest, ShiftThatIsNotANumberRaisesBeforeAnythingIsWritten) {
-  host().options.EditGmtGap = "x";
+  s().optionValues.EditGmtGap = "x";
   WriteDay("050103.txt", Q("EURUSD", "20050103", "000100"));
   EXPECT_THROW(UpdateAll(), EOptionError);
   EXPECT_FALSE(DirectoryExists(s().paths.DataDir + "EURUSD/"));

@@ -130,7 +130,7 @@ TEST_F(OverlapTest, EmptyListsAndCancel) {
   Logged().clear();
 
   // Cancelled at the first day file: false, nothing written, nothing logged.
-  host().CancelAtPump(1);
+  CancelAtCheck(s(), 1);
   EXPECT_FALSE(Update({"050103.txt"}));
   EXPECT_FALSE(FileExists(YearPath("EURUSD")));
   EXPECT_TRUE(Logged().empty());

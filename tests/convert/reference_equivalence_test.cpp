@@ -112,10 +112,10 @@ TEST(ReferenceEquivalenceTest, RandomDaysOptionsAndWindowsGiveTheSameFilesAndLog
     const std::string list = lists[static_cast<std::size_t>(pick(4))];
     for (FakeSession* f : {&a, &b}) {
       WriteFile(f->session.paths.AppDir + "CurrencyList.txt", list);
-      f->host.options.RadioGroup1 = pick(2);
-      f->host.options.RadioGroup3 = pick(2);
-      f->host.options.EditFileHeadName = pick(2) ? "1min_" : "m_";
-      f->host.options.EditGmtGap = std::to_string(pick(25) - 12);
+      f->session.optionValues.RadioGroup1 = pick(2);
+      f->session.optionValues.RadioGroup3 = pick(2);
+      f->session.optionValues.EditFileHeadName = pick(2) ? "1min_" : "m_";
+      f->session.optionValues.EditGmtGap = std::to_string(pick(25) - 12);
       f->session.formats.DateSeparator = pick(2) ? '/' : '-';
       f->session.formats.LongTimeFormat = timeFormats[static_cast<std::size_t>(pick(5))];
       rnd.seed(static_cast<unsigned>(scenario) * 7919u + 1);  // the same options for both
@@ -123,7 +123,7 @@ TEST(ReferenceEquivalenceTest, RandomDaysOptionsAndWindowsGiveTheSameFilesAndLog
     }
     // Every other scenario cuts its small day files into many parts for the two threads.
     a.session.conversionGrain = scenario % 2 == 1 ? 61 + static_cast<std::size_t>(scenario) * 13 : 0;
-    const OptionValues options = a.host.options;
+    const OptionValues options = a.session.optionValues;
     const FormatSettings formats = a.session.formats;
 
     // Days of 2005 from 3 January, each with a random set of tickers and minutes, now and then the

@@ -84,7 +84,7 @@ TEST_F(MergeAppendTest, LastLineDatedInTheYearBeforeItsFileRebuilds) {
 }
 
 TEST_F(MergeAppendTest, TickerColumnIsSkippedWhenReadingDates) {
-  host.options.RadioGroup1 = 0;
+  s.optionValues.RadioGroup1 = 0;
   YearShape shape;
   shape.ticker = true;
   const std::string all = WriteYears(2008, 2009, shape);

@@ -12,7 +12,7 @@ class MergeCancelTest : public MergeTest {
 
 TEST_F(MergeCancelTest, CancelBeforeTheMergeWritesNothing) {
   WriteYears(2008, 2009);
-  host.goOn = false;
+  s.cancel.Cancel();
   MergeAll(s);
   EXPECT_EQ(Log(), "全ての年を結合するMerge.txtを作成します\n");
   EXPECT_FALSE(FileExists(MergePath("EURUSD")));
@@ -26,8 +26,11 @@ TEST_F(MergeCancelTest, CancelDuringTheAppendLeavesWholeLinesAndTheNextRunContin
   WriteFile(MergePath("EURUSD"), FirstLines(all, 100));
   CopyTuning tuning;
   tuning.blockBytes = 4096;
-  // Pumps: one at the start, one at the year pass, then one per block.
-  host.CancelAtPump(6);
+  // Cancelled once three blocks have been appended.
+  const std::size_t before = FirstLines(all, 100).size();
+  OnEveryCheck(s, [&](int) {
+    if (FileSizeByName(MergePath("EURUSD")) >= static_cast<std::int64_t>(before + 3 * 4096)) s.cancel.Cancel();
+  });
   MergeAll(s, tuning);
   const std::string cut = Merge();
   EXPECT_GT(cut.size(), FirstLines(all, 100).size());
@@ -37,8 +40,8 @@ TEST_F(MergeCancelTest, CancelDuringTheAppendLeavesWholeLinesAndTheNextRunContin
   EXPECT_FALSE(Completed());
   EXPECT_FALSE(FileExists(MergePath("USDJPY")));
 
-  host.onPump = nullptr;
-  host.goOn = true;
+  s.cancel.onCheck = nullptr;
+  s.cancel.Reset();
   host.logged.clear();
   MergeAll(s, tuning);
   EXPECT_EQ(Merge(), all);
@@ -53,7 +56,7 @@ TEST_F(MergeCancelTest, CancelDuringARebuildLeavesWholeLinesAndTheNextRunContinu
   const std::string all = WriteYears(2008, 2009, shape);
   CopyTuning tuning;
   tuning.blockBytes = 1000;
-  host.CancelAtPump(4);
+  CancelAtCheck(s, 4);
   MergeAll(s, tuning);
   const std::string cut = Merge();
   EXPECT_FALSE(cut.empty());
@@ -62,14 +65,14 @@ TEST_F(MergeCancelTest, CancelDuringARebuildLeavesWholeLinesAndTheNextRunContinu
   EXPECT_EQ(Count("EURUSDのMerge.txtの作成OK"), 0);
   EXPECT_FALSE(Completed());
 
-  host.onPump = nullptr;
-  host.goOn = true;
+  s.cancel.onCheck = nullptr;
+  s.cancel.Reset();
   MergeAll(s, tuning);
   EXPECT_EQ(Merge(), all);
   EXPECT_TRUE(Completed());
 }
 
-// The scan for the last merged line pumps on the clock; a cancel there leaves the file untouched.
+// A cancel during the scan for the last merged line leaves the file untouched.
 TEST_F(MergeCancelTest, CancelDuringTheScanLeavesTheMergeFileUntouched) {
   YearShape shape;
   shape.days = 2;
@@ -80,7 +83,7 @@ TEST_F(MergeCancelTest, CancelDuringTheScanLeavesTheMergeFileUntouched) {
   CopyTuning tuning;
   auto t = std::chrono::steady_clock::time_point{};
   tuning.clock = [&t] { return t += std::chrono::milliseconds(10); };
-  host.CancelAtPump(3);
+  CancelAtCheck(s, 3);
   MergeAll(s, tuning);
   EXPECT_EQ(Merge(), head);
   EXPECT_EQ(Count("以降の行を追記します"), 0);

@@ -67,7 +67,7 @@ TEST_F(MergeFailureTest, UnreadableCurrencyListFailsBeforeAnyTicker) {
 }
 
 TEST_F(MergeFailureTest, EmptyHeadNameMergesTheFilesNamedByTheirYearAlone) {
-  host.options.EditFileHeadName = "";
+  s.optionValues.EditFileHeadName = "";
   const std::string y2008 = YearText("EURUSD", 2008), y2009 = YearText("EURUSD", 2009);
   WriteFile(Dir("EURUSD") + "2008.txt", y2008);
   WriteFile(Dir("EURUSD") + "2009.txt", y2009);
@@ -101,7 +101,7 @@ TEST_F(MergeFailureTest, EmptyCurrencyListOnlyAnnouncesAndCompletes) {
 // A head name with four digits of its own would give every file, the merge file included, the same
 // year; the year is then looked for after the head name.
 TEST_F(MergeFailureTest, HeadNameWithDigitsTakesTheYearAfterIt) {
-  host.options.EditFileHeadName = "2024x_";
+  s.optionValues.EditFileHeadName = "2024x_";
   const std::string y2008 = YearText("EURUSD", 2008), y2009 = YearText("EURUSD", 2009);
   WriteFile(Dir("EURUSD") + "2024x_2008.txt", y2008);
   WriteFile(Dir("EURUSD") + "2024x_2009.txt", y2009);

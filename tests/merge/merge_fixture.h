@@ -45,7 +45,7 @@ class MergeTest : public ::testing::Test {
  protected:
   FakeSession fake{{"EURUSD", "USDJPY"}};
   Session& s = fake.session;
-  FakeHost& host = fake.host;
+  FakeEvents& host = fake.host;
 
   std::string Dir(const std::string& ticker) const { return s.paths.DataDir + ticker + "/1min/"; }
   std::string YearPath(const std::string& ticker, int year) const {

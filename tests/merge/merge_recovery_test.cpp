@@ -91,10 +91,10 @@ TEST_F(MergeRecoveryTest, IncrementalMergesAlwaysEqualTheYearFilesJoined) {
 
     CopyTuning tuning;
     tuning.blockBytes = static_cast<std::size_t>(pick(64, 4096));
-    host.goOn = true;
-    host.onPump = nullptr;
+    s.cancel.Reset();
+    s.cancel.onCheck = nullptr;
     const int mode = pick(0, 4);
-    if (mode == 0) host.CancelAtPump(pick(1, 6));
+    if (mode == 0) CancelAtCheck(s, pick(1, 6));
     host.logged.clear();
     MergeAll(s, tuning);
     ASSERT_EQ(Count("失敗"), 0) << Log();

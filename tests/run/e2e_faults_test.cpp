@@ -48,7 +48,7 @@ TEST_F(E2eFaults, AnArchiveThatAlwaysFailsStopsAtTheLimitAndALaterRunCompletes) 
   const auto broken = Day(2009, 1);
   served.server.SetFault(FakeSite::ArchivePath(broken), Fault::Of(FaultKind::ServerError));
   E2eHome home(served, true);
-  home.host.options.EditRetryLimit = "2";
+  home.session.optionValues.EditRetryLimit = "2";
 
   EXPECT_EQ(home.Run(), std::nullopt);
   ASSERT_FALSE(home.host.messageBoxes.empty());

@@ -161,17 +161,13 @@ E2eHome::E2eHome(const ServedSite& site, bool merge)
   std::string list;
   for (const auto& ticker : site.site.DayOptions().tickers) list += ticker + "\r\n";
   WriteFile(session.paths.AppDir + "CurrencyList.txt", list);
-  host.options.EditURL = site.IndexUrl();
-  host.options.CheckBox1 = merge;
-  // The browser's 200 ms polls shortened: the loopback server answers at once.
-  session.sleep = [](int ms) {
-    if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms >= 200 ? 2 : 0));
-  };
+  session.optionValues.EditURL = site.IndexUrl();
+  session.optionValues.CheckBox1 = merge;
 }
 
 std::optional<std::string> E2eHome::Run() {
   try {
-    Button1Click(session);
+    RunOnce(session, session.optionValues);
   } catch (const std::exception& e) {
     return std::string(e.what());
   }

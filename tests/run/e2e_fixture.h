@@ -54,7 +54,7 @@ struct ServedSite {
   tools::SiteServer server;
 };
 
-// A home directory with its currency list, driven in-process by the run control over a FakeHost
+// A home directory with its currency list, driven in-process by the run control over a FakeEvents
 // with the real browser and downloader.
 class E2eHome {
  public:
@@ -69,7 +69,7 @@ class E2eHome {
   std::string YearFile(const std::string& ticker, int year) const;
 
   TempDir home;
-  FakeHost host;
+  FakeEvents host;
   CurlBrowser browser;
   CurlDownloader downloader;
   Session session;

@@ -18,7 +18,7 @@ namespace {
 constexpr char kIndex[] = "http://fx.test/free_forex_quotes/forex_history_arhiv.html";
 
 // A host that writes every frame event into one journal, so the order of steps can be checked.
-class JournalHost : public FakeHost {
+class JournalHost : public FakeEvents {
  public:
   void SaveSettings() override {
     journal.push_back("save");
@@ -26,23 +26,23 @@ class JournalHost : public FakeHost {
   }
   void EnterBusyUi() override {
     journal.push_back("enter");
-    FakeHost::EnterBusyUi();
+    FakeEvents::EnterBusyUi();
   }
   void LeaveBusyUi() override {
     journal.push_back("leave");
-    FakeHost::LeaveBusyUi();
+    FakeEvents::LeaveBusyUi();
   }
   void SetStatus(std::string_view text) override {
     journal.push_back("status " + std::string(text));
-    FakeHost::SetStatus(text);
+    FakeEvents::SetStatus(text);
   }
   void OnLogged(std::string_view line) override {
     journal.push_back("log " + std::string(line));
-    FakeHost::OnLogged(line);
+    FakeEvents::OnLogged(line);
   }
   void RequestClose() override {
     journal.push_back("close");
-    FakeHost::RequestClose();
+    FakeEvents::RequestClose();
   }
   std::vector<std::string> journal;
   bool failSave = false;
@@ -50,8 +50,7 @@ class JournalHost : public FakeHost {
 
 struct RunFixture : ::testing::Test {
   RunFixture() : session(host, fs.browser, fs.downloader, fs.session.paths) {
-    session.sleep = [](int) {};
-    host.options.EditURL = kIndex;
+    session.optionValues.EditURL = kIndex;
   }
   // An index page whose newest zip link is of 2012 and whose only year page is 2011's.
   void ServeSmallSite() {
@@ -70,7 +69,7 @@ TEST_F(RunFixture, StepsRunInOrderAndTheErrorComesAfterTheClosingSteps) {
   // The index page yields no links: discovery fails, and the frame still closes the run.
   session.autoMode = true;
   session.LatestYear = "2011";
-  EXPECT_THROW(Button1Click(session), Exception);
+  EXPECT_THROW(RunOnce(session, session.optionValues), Exception);
   // Discovery's own status texts are its business; the frame's steps must surround them.
   std::vector<std::string> frame;
   for (const auto& e : host.journal)
@@ -89,7 +88,7 @@ TEST_F(RunFixture, StepsRunInOrderAndTheErrorComesAfterTheClosingSteps) {
 }
 
 TEST_F(RunFixture, ManualModeDoesNotClose) {
-  EXPECT_THROW(Button1Click(session), Exception);
+  EXPECT_THROW(RunOnce(session, session.optionValues), Exception);
   EXPECT_FALSE(host.closeRequested);
   EXPECT_FALSE(host.busy);
 }
@@ -98,7 +97,7 @@ TEST_F(RunFixture, FailedSettingsSaveStillClosesTheRunAndReportsTheSaveError) {
   host.failSave = true;
   session.autoMode = true;
   try {
-    Button1Click(session);
+    RunOnce(session, session.optionValues);
     FAIL() << "the save error must reach the top-level handler";
   } catch (const EInOutError& e) {
     EXPECT_STREQ(e.what(), "settings file locked");
@@ -110,7 +109,7 @@ TEST_F(RunFixture, FailedSettingsSaveStillClosesTheRunAndReportsTheSaveError) {
 
 TEST_F(RunFixture, CancelDuringTheIndexWaitLogsCancelledThenDone) {
   host.CancelAtPump(1);
-  EXPECT_NO_THROW(Button1Click(session));  // a page that was not waited for tells nothing
+  EXPECT_NO_THROW(RunOnce(session, session.optionValues));  // a page that was not waited for tells nothing
   EXPECT_EQ(Log(), "キャンセルしました\r\n処理完了\r\n");
   EXPECT_FALSE(session.outcome.Failed());
   EXPECT_TRUE(host.goOn) << "the idle state sets the go-on flag again";
@@ -118,12 +117,12 @@ TEST_F(RunFixture, CancelDuringTheIndexWaitLogsCancelledThenDone) {
 
 TEST_F(RunFixture, MergeRunsAfterACancelAndWhenTicked) {
   ServeSmallSite();
-  host.options.CheckBox1 = true;
+  session.optionValues.CheckBox1 = true;
   // Cancel as soon as the year page of 2011 is being waited for.
   host.onPump = [this](int) {
     if (fs.browser.current.find("arhiv_2011") != std::string::npos) host.goOn = false;
   };
-  EXPECT_NO_THROW(Button1Click(session));
+  EXPECT_NO_THROW(RunOnce(session, session.optionValues));
   const std::string log = Log();
   const auto merge = log.find("全ての年を結合するMerge.txtを作成します");
   const auto cancelled = log.find("キャンセルしました");
@@ -138,7 +137,7 @@ TEST_F(RunFixture, NoMergeWhenNotTicked) {
   host.onPump = [this](int) {
     if (fs.browser.current.find("arhiv_2011") != std::string::npos) host.goOn = false;
   };
-  EXPECT_NO_THROW(Button1Click(session));
+  EXPECT_NO_THROW(RunOnce(session, session.optionValues));
   EXPECT_EQ(Log().find("Merge.txt"), std::string::npos);
 }
 
@@ -146,7 +145,7 @@ TEST_F(RunFixture, LostLogFileNeitherLeavesTheWindowBusyNorHidesTheRunError) {
   std::filesystem::remove(session.paths.LogPath);
   session.autoMode = true;
   try {
-    Button1Click(session);
+    RunOnce(session, session.optionValues);
     FAIL();
   } catch (const EInOutError&) {
     FAIL() << "the run's own error comes first";
@@ -156,7 +155,7 @@ TEST_F(RunFixture, LostLogFileNeitherLeavesTheWindowBusyNorHidesTheRunError) {
   EXPECT_FALSE(host.busy);
   EXPECT_TRUE(host.closeRequested);
   EXPECT_EQ(host.status, "処理完了");
-  EXPECT_EQ(host.memo1.lines.back(), "処理完了") << "the pane gets the message before the file fails";
+  EXPECT_EQ(host.logPane.back(), "処理完了") << "the pane gets the message before the file fails";
 }
 
 TEST_F(RunFixture, LostLogFileAloneIsReportedAfterTheClosingSteps) {
@@ -167,9 +166,9 @@ TEST_F(RunFixture, LostLogFileAloneIsReportedAfterTheClosingSteps) {
       std::filesystem::remove(session.paths.LogPath);
     }
   };
-  EXPECT_THROW(Button1Click(session), EInOutError);
+  EXPECT_THROW(RunOnce(session, session.optionValues), EInOutError);
   EXPECT_FALSE(host.busy);
-  EXPECT_EQ(host.memo1.lines.back(), "処理完了");
+  EXPECT_EQ(host.logPane.back(), "処理完了");
 }
 
 TEST_F(RunFixture, OptionsThatCannotBeUsedEndTheRunBeforeAnyPageIsLoaded) {
@@ -197,12 +196,12 @@ TEST_F(RunFixture, OptionsThatCannotBeUsedEndTheRunBeforeAnyPageIsLoaded) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.key + std::string("=") + c.value);
-    host.options = OptionValues{};
-    host.options.EditURL = kIndex;
-    host.options.*c.field = c.value;
+    session.optionValues = OptionValues{};
+    session.optionValues.EditURL = kIndex;
+    session.optionValues.*c.field = c.value;
     std::filesystem::resize_file(session.paths.LogPath, 0);
     try {
-      Button1Click(session);
+      RunOnce(session, session.optionValues);
       ADD_FAILURE() << "the run went on";
     } catch (const EOptionError& e) {
       EXPECT_EQ(e.what(), c.message);
@@ -212,9 +211,9 @@ TEST_F(RunFixture, OptionsThatCannotBeUsedEndTheRunBeforeAnyPageIsLoaded) {
     EXPECT_TRUE(session.outcome.Failed());
   }
   // Blanks around a number are no mistake.
-  host.options = OptionValues{};
-  host.options.EditGmtGap = " -6 ";
-  EXPECT_EQ(ParseRunOptions(host.options).shiftHours, -6);
+  session.optionValues = OptionValues{};
+  session.optionValues.EditGmtGap = " -6 ";
+  EXPECT_EQ(ParseRunOptions(session.optionValues).shiftHours, -6);
 }
 
 TEST_F(RunFixture, ASecondRunOnTheSameHomeDoesNotStartAndChangesNothing) {
@@ -222,7 +221,7 @@ TEST_F(RunFixture, ASecondRunOnTheSameHomeDoesNotStartAndChangesNothing) {
   {
     const HomeLock other(session.paths.LockPath, session.paths.AppDir);
     try {
-      Button1Click(session);
+      RunOnce(session, session.optionValues);
       ADD_FAILURE() << "the second run started";
     } catch (const EHomeBusy& e) {
       const std::string expected = "別の実行 (プロセスID " + std::to_string(::getpid()) + ") が " +
@@ -236,7 +235,7 @@ TEST_F(RunFixture, ASecondRunOnTheSameHomeDoesNotStartAndChangesNothing) {
     EXPECT_TRUE(fs.browser.navigations.empty());
   }
   // Once the other run has let go, a run starts; and it lets go itself when it ends.
-  EXPECT_NO_THROW(Button1Click(session));
+  EXPECT_NO_THROW(RunOnce(session, session.optionValues));
   EXPECT_FALSE(fs.browser.navigations.empty());
   EXPECT_NO_THROW(HomeLock(session.paths.LockPath, session.paths.AppDir));
   EXPECT_EQ(ReadFile(session.paths.LockPath), "") << "no process id stays behind";
@@ -298,9 +297,9 @@ TEST(RunFormats, DateSeparatorAndTimeFormatFollowTheOptions) {
 }
 
 TEST_F(RunFixture, TheRunFixesTheFormatsFromTheOptionsItSaved) {
-  host.options.RadioGroup2 = 1;
-  host.options.EditLongTimeFormat = "hh:nn";
-  EXPECT_THROW(Button1Click(session), Exception);
+  session.optionValues.RadioGroup2 = 1;
+  session.optionValues.EditLongTimeFormat = "hh:nn";
+  EXPECT_THROW(RunOnce(session, session.optionValues), Exception);
   EXPECT_EQ(session.formats.DateSeparator, '-');
   EXPECT_EQ(session.formats.LongTimeFormat, "hh:nn");
 }
