@@ -107,9 +107,7 @@ TEST_F(ArchiveDownloadTest, ALinkWithoutArchiveNameOrYearSegmentRaises) {
 
 TEST_F(ArchiveDownloadTest, ACancelDuringADownloadFinishesThatArchiveOnly) {
   const std::string a = Serve("030111.zip", "2011", "a\r\n"), b = Serve("040111.zip", "2011", "b\r\n");
-  fs.host.onPump = [this](int) {
-    if (!fs.downloader.attempts.empty()) fs.host.goOn = false;
-  };
+  fs.downloader.onDownload = [this](const std::string&) { s.cancel.Cancel(); };
   DownloadMissingArchives(s, {a, b}, 5);
   EXPECT_EQ(fs.downloader.attempts, std::vector<std::string>{a});
   EXPECT_TRUE(FileExists(Archive("2011/110103.txt")));

@@ -189,13 +189,13 @@ TEST(SiteServer, FaultsRunOutCountsArePerPathAndNothingOutsideTheRootIsServed) {
   const std::string out = dir / "a.zip";
 
   server.SetFault("/a.zip", Fault::Of(FaultKind::ServerError, 2));
-  EXPECT_FALSE(downloader.Download(server.Url("/a.zip"), out, nullptr));
-  EXPECT_FALSE(downloader.Download(server.Url("/a.zip"), out, nullptr));
-  EXPECT_TRUE(downloader.Download(server.Url("/a.zip"), out, nullptr));
+  EXPECT_FALSE(downloader.Download(server.Url("/a.zip"), out));
+  EXPECT_FALSE(downloader.Download(server.Url("/a.zip"), out));
+  EXPECT_TRUE(downloader.Download(server.Url("/a.zip"), out));
   EXPECT_EQ(server.Requests("/a.zip"), 3);
 
   server.SetFault("/a.zip", Fault::Of(FaultKind::HtmlPage));
-  EXPECT_TRUE(downloader.Download(server.Url("/a.zip"), out, nullptr));  // a 200, as the real site does
+  EXPECT_TRUE(downloader.Download(server.Url("/a.zip"), out));  // a 200, as the real site does
   EXPECT_NE(ReadFile(out).find("<html>"), std::string::npos);
   server.ClearFaults();
 
@@ -220,7 +220,7 @@ TEST(SiteServer, StopsPromptlyWithAStalledAnswerAndAnIdleClient) {
   bool stalledResult = true;
   std::thread stalled([&] {
     CurlDownloader downloader;  // default limits: it would wait a minute on its own
-    stalledResult = downloader.Download(server.Url("/a.zip"), dir / "copy.zip", nullptr);
+    stalledResult = downloader.Download(server.Url("/a.zip"), dir / "copy.zip");
   });
   int idle = ::socket(AF_INET, SOCK_STREAM, 0);
   sockaddr_in addr{};

@@ -83,7 +83,6 @@ class HostileServerTest : public ::testing::Test {
     limits.stallSeconds = 1;
     downloader = std::make_unique<CurlDownloader>(limits);
     session = std::make_unique<Session>(fs.host, fs.browser, *downloader, fs.session.paths);
-    session->sleep = [](int) {};
   }
   std::string YearDir() const { return fs.session.paths.ArchiveDir + "2011/"; }
   // One pass over one link with a retry limit of 2; returns the seconds it took.

@@ -27,8 +27,7 @@ TransferLimits QuickLimits() {
   return l;
 }
 
-// A served directory, a real browser and a session over a scripted host. Sleeps are real but short,
-// except where a test restores the full 200 ms.
+// A served directory, a real browser and a session over recorded events.
 struct PageFixture : ::testing::Test {
   TempDir site, home;
   SiteServer server{site.path()};
@@ -37,10 +36,7 @@ struct PageFixture : ::testing::Test {
   test::FakeDownloader downloader;
   Session s{host, browser, downloader, Paths::ForAppDir(home.path())};
 
-  void SetUp() override {
-    s.sleep = [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms / 20)); };
-    server.Start();
-  }
+  void SetUp() override { server.Start(); }
   void Page(const std::string& path, const std::string& body) {
     test::WriteFile(site / path.substr(1), body);
   }
@@ -48,10 +44,7 @@ struct PageFixture : ::testing::Test {
     browser.Navigate(server.Url(path));
     WaitForBrowser(s);
   }
-  LineList Collect(const std::string& filter) {
-    CollectPageLinks(s, filter, host.memo2);
-    return host.linksPane;
-  }
+  LineList Collect(const std::string& filter) { return CollectPageLinks(s, filter); }
 };
 
 const char* kIndex =
@@ -92,7 +85,6 @@ TEST_F(PageFixture, PagesThatFailOrHaveNoLinksLeaveThePaneEmpty) {
   std::string lastHtml;
   browser.onPageLoaded = [&](const std::string&, const std::string& html) { lastHtml = html; };
 
-  host.linksPane = {"left over"};
   Open("/empty.html");
   EXPECT_TRUE(Collect("zip").empty());
 
@@ -114,71 +106,63 @@ TEST_F(PageFixture, PagesThatFailOrHaveNoLinksLeaveThePaneEmpty) {
   EXPECT_TRUE(Collect("").empty());
 }
 
-TEST_F(PageFixture, CancelDuringASlowLoadEndsTheWaitWithinAPoll) {
+TEST_F(PageFixture, ACancelFromAnotherThreadEndsTheWaitAtOnce) {
   Page("/slow.html", "<a href=\"x.zip\">x</a>");
   Fault slow = Fault::Of(FaultKind::Slow, 1);
   slow.delayMs = 5000;
   server.SetFault("/slow.html", slow);
-  s.sleep = [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };
-  host.CancelAtPump(1);
 
   browser.Navigate(server.Url("/slow.html"));
-  auto start = std::chrono::steady_clock::now();
-  EXPECT_TRUE(WaitForBrowser(s));
-  auto elapsed = std::chrono::steady_clock::now() - start;
-  EXPECT_LT(elapsed, std::chrono::milliseconds(350));
-  EXPECT_EQ(host.pumps, 1);
+  const auto start = std::chrono::steady_clock::now();
+  std::thread canceller([this] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    s.cancel.Cancel();
+  });
+  WaitForBrowser(s);
+  const auto elapsed = std::chrono::steady_clock::now() - start;
+  canceller.join();
+  EXPECT_LT(elapsed, std::chrono::milliseconds(2000)) << "woken by the cancel, not by the page";
 
-  // The collection after the cancel leaves the pane empty; a new navigation abandons the slow load.
-  host.linksPane = {"left over"};
+  // The collection after the cancel is empty; a wait on a cancelled token returns at once; a new
+  // navigation abandons the slow load.
   EXPECT_TRUE(Collect("zip").empty());
-  host.onPump = nullptr;
-  host.goOn = true;
-  s.sleep = [](int) { std::this_thread::sleep_for(std::chrono::milliseconds(5)); };
+  browser.Navigate(server.Url("/slow.html"));
+  WaitForBrowser(s);
+  s.cancel.Reset();
   Open("/slow.html");
   EXPECT_EQ(Collect("zip"), (LineList{server.Url("/x.zip")}));
 }
 
-// A browser that clears the go-on flag once a number of targets have been read.
+// A browser that cancels the run once a number of targets have been read.
 class CancellingBrowser : public PageBrowser {
  public:
-  CancellingBrowser(PageBrowser& inner, FakeEvents& host, int cancelAfterReads)
-      : inner_(inner), host_(host), left_(cancelAfterReads) {}
+  CancellingBrowser(PageBrowser& inner, int cancelAfterReads) : inner_(inner), left_(cancelAfterReads) {}
   void Navigate(const std::string& a) override { inner_.Navigate(a); }
-  bool Busy() override { return inner_.Busy(); }
+  void Wait(const CancelToken& cancel) override { inner_.Wait(cancel); }
   int AnchorCount() override { return inner_.AnchorCount(); }
   std::string AnchorTarget(int i) override {
-    if (--left_ == 0) host_.goOn = false;
+    if (--left_ == 0) cancel->Cancel();
     return inner_.AnchorTarget(i);
   }
 
  private:
   PageBrowser& inner_;
-  FakeEvents& host_;
   int left_;
+
+ public:
+  CancelToken* cancel = nullptr;  // the token of the session that uses the browser
 };
 
-TEST_F(PageFixture, CancelDuringCollectionLeavesThePaneEmptyButAFilterWithoutPiecesIgnoresTheFlag) {
+TEST_F(PageFixture, CancelDuringCollectionGivesNoLinksButAFilterWithoutPiecesIgnoresTheToken) {
   Page("/index.html", kIndex);
   Open("/index.html");
-  CancellingBrowser cancelling(browser, host, 3);  // after the first link was accepted
+  CancellingBrowser cancelling(browser, 3);  // after the first link was accepted
   Session cs{host, cancelling, downloader, s.paths};
-  host.linksPane = {"left over"};
-  CollectPageLinks(cs, "zip", host.memo2);
-  EXPECT_TRUE(host.linksPane.empty());
+  cancelling.cancel = &cs.cancel;
+  EXPECT_TRUE(CollectPageLinks(cs, "zip").empty());
 
-  // Flag already cleared: with no pieces it is never read, every link is listed.
-  CollectPageLinks(cs, "", host.memo2);
-  EXPECT_EQ(host.linksPane.size(), 7u);
-}
-
-TEST(WaitForBrowser, IdleBrowserCostsTwoPumpsAndNoSleep) {
-  test::FakeSession fs;
-  std::vector<int> sleeps;
-  fs.session.sleep = [&](int ms) { sleeps.push_back(ms); };
-  EXPECT_TRUE(WaitForBrowser(fs.session));
-  EXPECT_EQ(fs.host.pumps, 2);
-  EXPECT_TRUE(sleeps.empty());
+  // Token already set: with no pieces it is never read, every link is listed.
+  EXPECT_EQ(CollectPageLinks(cs, "").size(), 7u);
 }
 
 }  // namespace

@@ -111,9 +111,9 @@ TEST_F(DiscoverYearsTest, AnIndexThatFailedOrHasNoArchiveLinksEndsTheRunBeforeAn
 
 TEST_F(DiscoverYearsTest, ACancelStopsBeforeTheNextYear) {
   IndexPage({"2011", "2010"}, "2012");
-  fs.host.onPump = [this](int) {
-    if (fs.browser.navigations.size() >= 2) fs.host.goOn = false;
-  };
+  test::OnEveryCheck(s, [this](int) {
+    if (fs.browser.navigations.size() >= 2) s.cancel.Cancel();
+  });
   DiscoverYears(s);
   EXPECT_EQ(Visited(), std::vector<std::string>{YearPage("2011")});
   EXPECT_FALSE(DirectoryExists(Dir("2010")));

@@ -33,12 +33,13 @@ class SyncYearTest : public ::testing::Test {
         fsys::remove_all(fs.home / tree);
         fsys::copy(saved / tree, fs.home / tree, fsys::copy_options::recursive);
       }
-      fs.host.goOn = true;
-      fs.host.CancelAtPump(cancelAt);
+      s.cancel.Reset();
+      test::CancelAtCheck(s, cancelAt);
       const bool done = SyncYear(s, kPage, "2011");
-      EXPECT_EQ(done, FileExists(Marker())) << "cancelled at pump " << cancelAt;
+      EXPECT_EQ(done, FileExists(Marker())) << "cancelled at check " << cancelAt;
       check(cancelAt, done);
-      if (fs.host.goOn) break;  // the call ended before that pump
+      s.cancel.onCheck = nullptr;
+      if (s.GoOn()) break;  // the call ended before that check
     }
   }
   std::string YearFile(const std::string& ticker) { return s.paths.DataDir + ticker + "/1min/1min_2011.txt"; }
@@ -84,7 +85,7 @@ TEST_F(SyncYearTest, LatestYearIsAppendedAndOnlyRevisitedWhenSomethingIsNew) {
 
   test::PublishDay(fs, kPage, kJan4);
   bool markerGone = false;
-  fs.host.onPump = [&](int) { markerGone |= !FileExists(Marker()); };
+  test::OnEveryCheck(s, [&](int) { markerGone |= !FileExists(Marker()); });
   EXPECT_TRUE(SyncYear(s, kPage, "2011"));
   EXPECT_TRUE(markerGone);
   EXPECT_TRUE(FileExists(Marker()));
@@ -122,9 +123,9 @@ TEST_F(SyncYearTest, APageThatFailsInALaterPassNeverCountsAsNothingMissing) {
   test::PublishDay(fs, kPage, kJan4);
   fs.downloader.failuresLeft[link] = -1;
   // The site stops answering after the first pass.
-  fs.host.onPump = [&](int) {
+  test::OnEveryCheck(s, [&](int) {
     if (Visits() == 2) fs.browser.failing[kPage] = "Couldn't connect to server";
-  };
+  });
   EXPECT_FALSE(SyncYear(s, kPage, "2011"));
   EXPECT_EQ(Visits(), 2u);
   EXPECT_FALSE(FileExists(Marker()));

@@ -58,7 +58,9 @@ class FakeBrowser : public PageBrowser {
     current = address;
     navigations.push_back(address);
   }
-  void Wait(const CancelToken&) override {}
+  void Wait(const CancelToken&) override {
+    if (onWait) onWait();
+  }
   int AnchorCount() override { return failing.count(current) ? 0 : static_cast<int>(pages[current].size()); }
   std::string AnchorTarget(int i) override { return pages[current].at(static_cast<std::size_t>(i)); }
   std::string LoadError() const override {
@@ -69,6 +71,7 @@ class FakeBrowser : public PageBrowser {
   std::map<std::string, std::string> failing;  // address -> why its load fails
   std::string current;
   std::vector<std::string> navigations;
+  std::function<void()> onWait;  // called at every wait for a page
 };
 
 // A downloader that copies from a map of address -> file content, or fails when the address is

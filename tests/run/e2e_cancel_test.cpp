@@ -11,13 +11,14 @@
 namespace arl::test {
 namespace {
 
-// Confirms a cancel, as the cancel button would, from inside the run's message pumping.
+// Requests a cancel, as the confirmed cancel button would, at the first read of the cancel token
+// after `condition` holds.
 void CancelWhen(E2eHome& home, std::function<bool()> condition) {
-  home.host.onPump = [&home, condition, done = false](int) mutable {
+  OnEveryCheck(home.session, [&home, condition, done = false](int) mutable {
     if (done || !condition()) return;
     done = true;
-    CancelButtonClick(home.session);
-  };
+    RequestCancel(home.session);
+  });
 }
 
 int CountContaining(const E2eHome& home, const std::string& piece) {
@@ -47,7 +48,7 @@ TEST(E2eCancel, DuringDownloadsNothingIsMarkedAndTheNextRunCompletes) {
   for (int year = 2009; year <= 2011; ++year) EXPECT_FALSE(home.HasMarker(year)) << year;
   EXPECT_FALSE(home.LoggedContaining("全てのMerge.txtの作成完了"));
 
-  home.host.onPump = nullptr;
+  home.session.cancel.onCheck = nullptr;
   EXPECT_EQ(home.Run(), std::nullopt);
   EXPECT_EQ(TreeDifferences(ExpectedOutputs(served.site, true), home.Outputs()), "");
 }
@@ -72,7 +73,7 @@ TEST(E2eCancel, DuringTheAppendOfNewDaysTheYearFilesStayAndTheNextRunCompletes) 
     EXPECT_TRUE(std::filesystem::exists(home.YearFile(ticker, 2011))) << ticker;
   }
 
-  home.host.onPump = nullptr;
+  home.session.cancel.onCheck = nullptr;
   EXPECT_EQ(home.Run(), std::nullopt);
   EXPECT_EQ(TreeDifferences(ExpectedOutputs(served.site, true), home.Outputs()), "");
 }
@@ -80,18 +81,19 @@ TEST(E2eCancel, DuringTheAppendOfNewDaysTheYearFilesStayAndTheNextRunCompletes) 
 // A sweep of cancel points over a whole first sync: downloads, rebuilds, the append and the merge.
 TEST(E2eCancel, AtAnyPointTheNextRunEndsAsAnUninterruptedOne) {
   ServedSite served(SmallSite());
-  int pumpsOfAWholeRun = 0;
+  int checksOfAWholeRun = 0;
   {
     E2eHome whole(served, true);
+    OnEveryCheck(whole.session, [&](int n) { checksOfAWholeRun = n; });
     ASSERT_EQ(whole.Run(), std::nullopt);
-    pumpsOfAWholeRun = whole.host.pumps;
   }
-  ASSERT_GT(pumpsOfAWholeRun, 20);
+  ASSERT_GT(checksOfAWholeRun, 20);
   for (int part = 1; part <= 6; ++part) {
-    const int cancelAt = pumpsOfAWholeRun * part / 7;
-    SCOPED_TRACE("cancelled at pump " + std::to_string(cancelAt) + " of " + std::to_string(pumpsOfAWholeRun));
+    const int cancelAt = checksOfAWholeRun * part / 7;
+    SCOPED_TRACE("cancelled at check " + std::to_string(cancelAt) + " of " + std::to_string(checksOfAWholeRun));
     E2eHome home(served, true);
-    CancelWhen(home, [&home, cancelAt] { return home.host.pumps >= cancelAt; });
+    int checks = 0;
+    CancelWhen(home, [&checks, cancelAt] { return ++checks >= cancelAt; });
     EXPECT_EQ(home.Run(), std::nullopt);
     ExpectCancelledRunEnding(home);
     // A marker only for a year whose files are all there.
@@ -103,7 +105,7 @@ TEST(E2eCancel, AtAnyPointTheNextRunEndsAsAnUninterruptedOne) {
         EXPECT_EQ(ReadFile(home.home.path() + file), expected.at(file)) << file;
       }
     }
-    home.host.onPump = nullptr;
+    home.session.cancel.onCheck = nullptr;
     EXPECT_EQ(home.Run(), std::nullopt);
     EXPECT_EQ(TreeDifferences(expected, home.Outputs()), "");
   }

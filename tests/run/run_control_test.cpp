@@ -1,5 +1,5 @@
 // The run's frame: the order of its steps around year discovery and the merge, the closing steps
-// that always run, the cancel confirmation, and the run-wide formats.
+// that always run, the cancel request, and the run-wide formats.
 #include "run/run_control.h"
 
 #include <gtest/gtest.h>
@@ -17,32 +17,24 @@ namespace {
 
 constexpr char kIndex[] = "http://fx.test/free_forex_quotes/forex_history_arhiv.html";
 
-// A host that writes every frame event into one journal, so the order of steps can be checked.
-class JournalHost : public FakeEvents {
+// Events that go into one journal too, so that the order of the run's steps can be checked.
+class JournalEvents : public FakeEvents {
  public:
   void SaveSettings() override {
     journal.push_back("save");
     if (failSave) throw EInOutError("settings file locked");
   }
-  void EnterBusyUi() override {
-    journal.push_back("enter");
-    FakeEvents::EnterBusyUi();
+  void BusyChanged(bool busy) override {
+    journal.push_back(busy ? "enter" : "leave");
+    FakeEvents::BusyChanged(busy);
   }
-  void LeaveBusyUi() override {
-    journal.push_back("leave");
-    FakeEvents::LeaveBusyUi();
-  }
-  void SetStatus(std::string_view text) override {
+  void StatusChanged(std::string_view text) override {
     journal.push_back("status " + std::string(text));
-    FakeEvents::SetStatus(text);
+    FakeEvents::StatusChanged(text);
   }
-  void OnLogged(std::string_view line) override {
+  void Logged(std::string_view line) override {
     journal.push_back("log " + std::string(line));
-    FakeEvents::OnLogged(line);
-  }
-  void RequestClose() override {
-    journal.push_back("close");
-    FakeEvents::RequestClose();
+    FakeEvents::Logged(line);
   }
   std::vector<std::string> journal;
   bool failSave = false;
@@ -61,7 +53,7 @@ struct RunFixture : ::testing::Test {
   std::string Log() const { return WithoutSummary(fs.LogText()); }
 
   FakeSession fs;
-  JournalHost host;
+  JournalEvents host;
   Session session;
 };
 
@@ -74,8 +66,8 @@ TEST_F(RunFixture, StepsRunInOrderAndTheErrorComesAfterTheClosingSteps) {
   std::vector<std::string> frame;
   for (const auto& e : host.journal)
     if ((!e.starts_with("status ") && !e.starts_with("log ")) || e.ends_with(" 処理完了")) frame.push_back(e);
-  EXPECT_EQ(frame,
-            (std::vector<std::string>{"save", "enter", "leave", "status 処理完了", "log 処理完了", "close"}));
+  EXPECT_EQ(frame, (std::vector<std::string>{"save", "status 処理中", "enter", "leave", "status 処理完了",
+                                             "log 処理完了"}));
   EXPECT_EQ(session.LatestYear, "-1");
   EXPECT_EQ(fs.browser.navigations, std::vector<std::string>{kIndex});
   // The error's text is logged before the summary, so an unattended run leaves it on record.
@@ -85,12 +77,6 @@ TEST_F(RunFixture, StepsRunInOrderAndTheErrorComesAfterTheClosingSteps) {
           " に日ごとのアーカイブへのリンクがありません (サイトのレイアウトが変わった可能性があります)\r\n"
           "処理完了\r\n");
   EXPECT_TRUE(session.outcome.Failed());
-}
-
-TEST_F(RunFixture, ManualModeDoesNotClose) {
-  EXPECT_THROW(RunOnce(session, session.optionValues), Exception);
-  EXPECT_FALSE(host.closeRequested);
-  EXPECT_FALSE(host.busy);
 }
 
 TEST_F(RunFixture, FailedSettingsSaveStillClosesTheRunAndReportsTheSaveError) {
@@ -103,24 +89,24 @@ TEST_F(RunFixture, FailedSettingsSaveStillClosesTheRunAndReportsTheSaveError) {
     EXPECT_STREQ(e.what(), "settings file locked");
   }
   EXPECT_TRUE(fs.browser.navigations.empty());
-  EXPECT_EQ(host.journal.back(), "close");
+  EXPECT_EQ(host.journal.back(), "log 処理完了");
   EXPECT_EQ(Log(), "settings file locked\r\n処理完了\r\n");
 }
 
 TEST_F(RunFixture, CancelDuringTheIndexWaitLogsCancelledThenDone) {
-  host.CancelAtPump(1);
+  fs.browser.onWait = [this] { session.cancel.Cancel(); };
   EXPECT_NO_THROW(RunOnce(session, session.optionValues));  // a page that was not waited for tells nothing
   EXPECT_EQ(Log(), "キャンセルしました\r\n処理完了\r\n");
   EXPECT_FALSE(session.outcome.Failed());
-  EXPECT_TRUE(host.goOn) << "the idle state sets the go-on flag again";
+  EXPECT_TRUE(session.GoOn()) << "the end of the run re-arms the token";
 }
 
 TEST_F(RunFixture, MergeRunsAfterACancelAndWhenTicked) {
   ServeSmallSite();
   session.optionValues.CheckBox1 = true;
   // Cancel as soon as the year page of 2011 is being waited for.
-  host.onPump = [this](int) {
-    if (fs.browser.current.find("arhiv_2011") != std::string::npos) host.goOn = false;
+  fs.browser.onWait = [this] {
+    if (fs.browser.current.find("arhiv_2011") != std::string::npos) session.cancel.Cancel();
   };
   EXPECT_NO_THROW(RunOnce(session, session.optionValues));
   const std::string log = Log();
@@ -134,8 +120,8 @@ TEST_F(RunFixture, MergeRunsAfterACancelAndWhenTicked) {
 
 TEST_F(RunFixture, NoMergeWhenNotTicked) {
   ServeSmallSite();
-  host.onPump = [this](int) {
-    if (fs.browser.current.find("arhiv_2011") != std::string::npos) host.goOn = false;
+  fs.browser.onWait = [this] {
+    if (fs.browser.current.find("arhiv_2011") != std::string::npos) session.cancel.Cancel();
   };
   EXPECT_NO_THROW(RunOnce(session, session.optionValues));
   EXPECT_EQ(Log().find("Merge.txt"), std::string::npos);
@@ -153,16 +139,15 @@ TEST_F(RunFixture, LostLogFileNeitherLeavesTheWindowBusyNorHidesTheRunError) {
     EXPECT_EQ(std::string(e.what()).find("log"), std::string::npos) << e.what();
   }
   EXPECT_FALSE(host.busy);
-  EXPECT_TRUE(host.closeRequested);
   EXPECT_EQ(host.status, "処理完了");
   EXPECT_EQ(host.logPane.back(), "処理完了") << "the pane gets the message before the file fails";
 }
 
 TEST_F(RunFixture, LostLogFileAloneIsReportedAfterTheClosingSteps) {
   ServeSmallSite();
-  host.onPump = [this](int) {
+  fs.browser.onWait = [this] {
     if (fs.browser.current.find("arhiv_2011") != std::string::npos) {
-      host.goOn = false;
+      session.cancel.Cancel();
       std::filesystem::remove(session.paths.LogPath);
     }
   };
@@ -270,17 +255,14 @@ TEST(RunOutcomeTest, TheSummaryCountsWhatWasDoneAndGivesEachFailureOneLine) {
   EXPECT_FALSE(o.Failed());
 }
 
-TEST_F(RunFixture, CancelConfirmation) {
-  host.confirmAnswers = {false, true};
-  EXPECT_FALSE(CancelButtonClick(session));
-  EXPECT_TRUE(host.goOn);
-  EXPECT_EQ(Log(), "");
-
-  EXPECT_TRUE(CancelButtonClick(session));
-  EXPECT_FALSE(host.goOn);
+TEST_F(RunFixture, ACancelRequestSetsTheTokenAndIsLoggedAtOnce) {
+  RequestCancel(session);
+  EXPECT_FALSE(session.GoOn());
   EXPECT_EQ(Log(), "キャンセルします...\r\n");
-  EXPECT_EQ(host.messageBoxes, (std::vector<std::string>{"キャンセルしますか？", "キャンセルしますか？"}));
-  EXPECT_EQ(host.captions, (std::vector<std::string>{"確認", "確認"}));
+  // A run that starts after it begins afresh.
+  ServeSmallSite();
+  RunOnce(session, session.optionValues);
+  EXPECT_EQ(fs.browser.navigations.size(), 2u);
 }
 
 TEST(RunFormats, DateSeparatorAndTimeFormatFollowTheOptions) {
