@@ -113,6 +113,16 @@ TEST_F(HostileArchiveTest, AZipBombStopsAtTheLimitWithoutAPartialFile) {
   ExpectNothingChanged();
 }
 
+TEST_F(HostileArchiveTest, ADayEntryWrittenBeforeTheArchiverFailedIsNotKept) {
+  // The day entry comes first and is complete when a later entry makes the extraction fail.
+  Fetch(test::HostileZip({{"030111.txt", "day of 3 Jan\r\n"}, {"../../../outside/up.txt", "escaped\r\n"}}));
+  ExpectNothingChanged();
+  fs.host.logged.clear();
+  ::setenv("ARL_EXTRACT_LIMIT", "4096", 1);
+  Fetch(test::HostileZip({{"030111.txt", "day of 3 Jan\r\n"}, {"big.txt", std::string(8192, '0')}}));
+  ExpectNothingChanged();
+}
+
 TEST_F(HostileArchiveTest, AnArchiveReplacingAGoodDayFileThatFailsKeepsTheOldOne) {
   // 110103.txt is on disk (a re-fetch of a day): a broken archive for it must not cost the old file.
   test::WriteFile(Year("110103.txt"), "day of 3 Jan\r\n");

@@ -5,42 +5,32 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
-#include <functional>
 #include <thread>
 #include <vector>
 
-#include "tests/common/cli_process.h"
+#include "tests/common/cli_home.h"
 #include "tests/common/fake_host.h"
 #include "tests/common/temp_dir.h"
-
-extern char** environ;
 
 namespace arl::test {
 namespace {
 
 using Outcome = ProcessOutcome;
 
-// Runs the front end; `whileRunning` may signal it.
-Outcome RunCli(const TempDir&, std::vector<std::string> args,
-               const std::function<void(pid_t)>& whileRunning = nullptr) {
-  return RunCliProcess(std::move(args), whileRunning);
-}
-
 void WriteUrl(const TempDir& home, const std::string& url) {
   WriteFile(home / "autorateloom.ini", "[Form]\r\nEditURL=" + url + "\r\n");
 }
 
 TEST(HeadlessProcess, UnreachableIndexEndsWithErrorAfterTheClosingSteps) {
-  TempDir home, scratch;
+  TempDir home;
   WriteUrl(home, "http://127.0.0.1:1/free_forex_quotes/forex_history_arhiv.html");
-  Outcome o = RunCli(scratch, {"--home", home.path()});
+  Outcome o = RunCliProcess({"--home", home.path()});
   EXPECT_EQ(o.status, 1) << o.err;
   const std::string error =
       "インデックスページ http://127.0.0.1:1/free_forex_quotes/forex_history_arhiv.html "
@@ -62,37 +52,26 @@ TEST(HeadlessProcess, ClosedStdoutDoesNotKillTheRun) {
   int fds[2];
   ASSERT_EQ(pipe(fds), 0);
   close(fds[0]);  // nobody reads: every write to stdout fails
-  const std::string exe = BinDir() + "autorateloom-cli";
-  std::vector<std::string> args = {exe, "--home", home.path()};
-  std::vector<char*> argv;
-  for (auto& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
-  pid_t pid = 0;
-  ASSERT_EQ(posix_spawn(&pid, exe.c_str(), &actions, nullptr, argv.data(), environ), 0);
-  posix_spawn_file_actions_destroy(&actions);
+  CliProcess process({"--home", home.path()}, fds[1]);
   close(fds[1]);
-  int status = 0;
-  waitpid(pid, &status, 0);
+  const int status = process.Wait(std::chrono::seconds(60));
   ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
   EXPECT_EQ(WEXITSTATUS(status), 1);
   EXPECT_TRUE(ReadFile(home / "autorateloom.log").ends_with("処理完了\r\n"));
 }
 
 TEST(HeadlessProcess, AHomeIsMadeOnlyByInitAndItsCurrencyListKept) {
-  TempDir base, scratch;
+  TempDir base;
   const std::string home = base / "fx home";
   WriteFile(home + "/CurrencyList.txt", "EURUSD\r\n");
   WriteFile(home + "/autorateloom.ini", "[Form]\r\nEditURL=http://127.0.0.1:1/\r\n");
-  Outcome o = RunCli(scratch, {"auto", "--home=" + home});
+  Outcome o = RunCliProcess({"auto", "--home=" + home});
   EXPECT_EQ(o.status, 1);
   EXPECT_EQ(ReadFile(home + "/CurrencyList.txt"), "EURUSD\r\n");
 
   // A mistyped home is refused, not made into a new one that a full download would fill.
   const std::string fresh = base / "new/deeper";
-  o = RunCli(scratch, {"--home", fresh});
+  o = RunCliProcess({"--home", fresh});
   EXPECT_EQ(o.status, 1);
   EXPECT_EQ(o.err, "autorateloom-cli: フォルダ " + fresh +
                        " がありません。作るには --init を付けて実行してください "
@@ -100,7 +79,7 @@ TEST(HeadlessProcess, AHomeIsMadeOnlyByInitAndItsCurrencyListKept) {
                        fresh + ")\n");
   EXPECT_FALSE(std::filesystem::exists(fresh));
 
-  o = RunCli(scratch, {"--init", "--home", fresh});
+  o = RunCliProcess({"--init", "--home", fresh});
   EXPECT_EQ(o.status, 0) << o.err;
   EXPECT_EQ(ReadFile(fresh + "/CurrencyList.txt"), ReadFile(BinDir() + "CurrencyList.txt"));
   EXPECT_NE(ReadFile(fresh + "/autorateloom.ini").find("EditGmtGap=-6"), std::string::npos);
@@ -108,19 +87,18 @@ TEST(HeadlessProcess, AHomeIsMadeOnlyByInitAndItsCurrencyListKept) {
   EXPECT_EQ(ReadFile(fresh + "/autorateloom.log"), "") << "--init runs nothing";
   // Run again, it keeps what the user has changed.
   WriteFile(fresh + "/CurrencyList.txt", "USDJPY\r\n");
-  EXPECT_EQ(RunCli(scratch, {"--home", fresh, "--init"}).status, 0);
+  EXPECT_EQ(RunCliProcess({"--home", fresh, "--init"}).status, 0);
   EXPECT_EQ(ReadFile(fresh + "/CurrencyList.txt"), "USDJPY\r\n");
 }
 
 TEST(HeadlessProcess, HelpVersionAndBadArguments) {
-  TempDir scratch;
-  Outcome o = RunCli(scratch, {"--help"});
+  Outcome o = RunCliProcess({"--help"});
   EXPECT_EQ(o.status, 0);
   EXPECT_NE(o.out.find("--home"), std::string::npos);
-  o = RunCli(scratch, {"--version"});
+  o = RunCliProcess({"--version"});
   EXPECT_EQ(o.status, 0);
   EXPECT_NE(o.out.find("0.02"), std::string::npos);
-  o = RunCli(scratch, {"--frobnicate"});
+  o = RunCliProcess({"--frobnicate"});
   EXPECT_EQ(o.status, 2);
   EXPECT_NE(o.err.find("--frobnicate"), std::string::npos);
 }
@@ -152,11 +130,11 @@ class SilentServer {
 };
 
 TEST(HeadlessProcess, StopSignalCancelsAStuckPageLoad) {
-  TempDir home, scratch;
+  TempDir home;
   SilentServer server;
   WriteUrl(home, "http://127.0.0.1:" + std::to_string(server.port()) +
                      "/free_forex_quotes/forex_history_arhiv.html");
-  Outcome o = RunCli(scratch, {"--home", home.path()}, [&](pid_t pid) {
+  Outcome o = RunCliProcess({"--home", home.path()}, [&](pid_t pid) {
     ASSERT_TRUE(server.WaitForClient(10000)) << "the index page was never asked for";
     std::this_thread::sleep_for(std::chrono::milliseconds(300));  // well inside the wait
     kill(pid, SIGINT);
@@ -168,10 +146,10 @@ TEST(HeadlessProcess, StopSignalCancelsAStuckPageLoad) {
 }
 
 TEST(HeadlessProcess, TermActsLikeInt) {
-  TempDir home, scratch;
+  TempDir home;
   SilentServer server;
   WriteUrl(home, "http://127.0.0.1:" + std::to_string(server.port()) + "/index.html");
-  Outcome o = RunCli(scratch, {"--home", home.path()}, [&](pid_t pid) {
+  Outcome o = RunCliProcess({"--home", home.path()}, [&](pid_t pid) {
     ASSERT_TRUE(server.WaitForClient(10000));
     kill(pid, SIGTERM);
   });

@@ -1,8 +1,6 @@
 #include "tests/run/cli_run.h"
 
-#include <filesystem>
-
-#include "tests/common/cli_process.h"
+#include "tests/common/cli_home.h"
 
 namespace arl::test {
 
@@ -17,18 +15,11 @@ void PrepareCliHome(const std::string& home, const ServedSite& served, bool merg
 }
 
 CliOutcome RunCli(const std::string& home, const std::vector<std::string>& extra) {
-  const std::string logPath = home + "/autorateloom.log";
-  const std::string before = std::filesystem::exists(logPath) ? ReadFile(logPath) : std::string();
+  const LogMark log(home + "/autorateloom.log");
   std::vector<std::string> args{"--home", home};
   args.insert(args.end(), extra.begin(), extra.end());
   const ProcessOutcome p = RunCliProcess(args);
-  CliOutcome o;
-  o.status = p.status;
-  o.out = p.out;
-  o.err = p.err;
-  const std::string log = std::filesystem::exists(logPath) ? ReadFile(logPath) : std::string();
-  o.log = log.substr(std::min(before.size(), log.size()));
-  return o;
+  return CliOutcome{p.status, p.out, p.err, log.Since()};
 }
 
 }  // namespace arl::test

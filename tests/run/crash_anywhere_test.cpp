@@ -61,11 +61,11 @@ struct Reference {
 Reference RunReference(const ServedDrillSite& served, const TempDir& base, const std::string& name) {
   const std::string home = base / (name + "/");
   WriteHome(home, served.IndexUrl(), served.site.DayOptions().tickers);
-  CliRun run(home, base.path());
+  CliRun run(home);
   const int status = run.Wait();
   Reference ref;
   ref.seconds = run.Seconds();
-  EXPECT_EQ(DescribeStatus(status), "exit 0") << run.Stderr();
+  EXPECT_EQ(DescribeStatus(status), "exit 0") << run.Err();
   ref.tree = ReadHome(home);
   // A drill against an empty reference would prove nothing.
   for (const auto& ticker : served.site.DayOptions().tickers) {
@@ -106,8 +106,8 @@ struct Outcome {
   std::string log, err;
 };
 
-Outcome RunAndStop(const std::string& home, const std::string& scratch, const StopPlan& plan, int sig) {
-  CliRun run(home, scratch);
+Outcome RunAndStop(const std::string& home, const StopPlan& plan, int sig) {
+  CliRun run(home);
   Outcome o;
   std::optional<Clock::time_point> stopAt;
   if (plan.trigger.empty()) stopAt = Clock::now() + std::chrono::milliseconds(plan.delayMs);
@@ -130,7 +130,7 @@ Outcome RunAndStop(const std::string& home, const std::string& scratch, const St
   o.status = run.Wait();
   o.log = run.Log();
   if (o.stopped && sig == SIGKILL) o.phase = PhaseOf(o.log);
-  o.err = run.Stderr();
+  o.err = run.Err();
   // A stop that came as the run was ending finds nothing left to stop.
   if (WIFEXITED(o.status) && WEXITSTATUS(o.status) == 0) o.stopped = false;
   return o;
@@ -181,12 +181,12 @@ struct LeftoverLog {
 
 // Finishes a home with one plain run, then checks it against the reference, twice: a further run
 // must leave it as it is.
-void FinishAndCompare(const std::string& home, const std::string& scratch, const Tree& expected,
-                      const std::string& history, LeftoverLog& leftovers) {
+void FinishAndCompare(const std::string& home, const Tree& expected, const std::string& history,
+                      LeftoverLog& leftovers) {
   for (int pass = 0; pass < 2; ++pass) {
-    CliRun run(home, scratch);
+    CliRun run(home);
     const int status = run.Wait();
-    ASSERT_EQ(DescribeStatus(status), "exit 0") << run.Stderr() << "\nstops: " << history;
+    ASSERT_EQ(DescribeStatus(status), "exit 0") << run.Err() << "\nstops: " << history;
     const std::string diff = Differences(expected, ReadHome(home));
     ASSERT_EQ(diff, "") << (pass == 0 ? "after the finishing run" : "after a further run")
                         << "; stops: " << history;
@@ -217,7 +217,7 @@ void Drill(int sig, std::uint64_t defaultStops, const char* what) {
   newHome();
   while (tally.stops < stops) {
     const StopPlan plan = DrawPlan(rng, ref.seconds);
-    const Outcome o = RunAndStop(home, base.path(), plan, sig);
+    const Outcome o = RunAndStop(home, plan, sig);
     if (o.stopped) {
       ++tally.stops;
       ++tally.phases[o.phase];
@@ -236,7 +236,7 @@ void Drill(int sig, std::uint64_t defaultStops, const char* what) {
     leftovers.Check(ref.tree, home, history);
     newHome();
   }
-  FinishAndCompare(home, base.path(), ref.tree, history, leftovers);
+  FinishAndCompare(home, ref.tree, history, leftovers);
 }
 
 TEST(CrashAnywhere, KilledRunsResumeToTheFilesOfAnUninterruptedRun) { Drill(SIGKILL, 32, "SIGKILL drill"); }
@@ -258,8 +258,8 @@ TEST(CrashAnywhere, KilledRunsOnAGrowingSiteEndLikeOneRunOnTheGrownSite) {
   double dayRunSeconds = 0;
   for (int i = 0; i < 2; ++i) {
     if (i == 1) served.Grow(1);
-    CliRun run(home, base.path());
-    ASSERT_EQ(DescribeStatus(run.Wait()), "exit 0") << run.Stderr();
+    CliRun run(home);
+    ASSERT_EQ(DescribeStatus(run.Wait()), "exit 0") << run.Err();
     dayRunSeconds = run.Seconds();
   }
   Tally tally("SIGKILL drill on a growing site", seed);
@@ -273,7 +273,7 @@ TEST(CrashAnywhere, KilledRunsOnAGrowingSiteEndLikeOneRunOnTheGrownSite) {
     served.Grow(days);
     history += "grown by " + std::to_string(days) + "; ";
     for (int stopped = 0; stopped < kStopsPerRound;) {
-      const Outcome o = RunAndStop(home, base.path(), DrawPlan(rng, dayRunSeconds), SIGKILL);
+      const Outcome o = RunAndStop(home, DrawPlan(rng, dayRunSeconds), SIGKILL);
       if (!o.stopped) {
         ++tally.endedFirst;
         ASSERT_EQ(DescribeStatus(o.status), "exit 0") << o.err << "\nhistory: " << history;
@@ -285,12 +285,12 @@ TEST(CrashAnywhere, KilledRunsOnAGrowingSiteEndLikeOneRunOnTheGrownSite) {
       history += o.phase + "; ";
       ASSERT_EQ(JudgeStopped(o, SIGKILL), "") << history;
     }
-    CliRun finish(home, base.path());
-    ASSERT_EQ(DescribeStatus(finish.Wait()), "exit 0") << finish.Stderr() << "\nhistory: " << history;
+    CliRun finish(home);
+    ASSERT_EQ(DescribeStatus(finish.Wait()), "exit 0") << finish.Err() << "\nhistory: " << history;
   }
   const Reference ref = RunReference(served, base, "reference");
   ASSERT_FALSE(::testing::Test::HasFailure());
-  FinishAndCompare(home, base.path(), ref.tree, history, leftovers);
+  FinishAndCompare(home, ref.tree, history, leftovers);
   std::cout << "grown to the newest year " << served.site.NewestYear() << "\n";
 }
 
@@ -319,7 +319,7 @@ TEST(CrashAnywhere, KillInsideATransferLeavesNothingBehindAfterTheNextRun) {
   const std::string home = base / "home/";
   WriteHome(home, served.IndexUrl(), served.site.DayOptions().tickers);
   {
-    CliRun run(home, base.path());
+    CliRun run(home);
     const auto deadline = Clock::now() + std::chrono::seconds(30);
     while (requests() == before && !run.Ended() && Clock::now() < deadline) {
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
@@ -330,8 +330,8 @@ TEST(CrashAnywhere, KillInsideATransferLeavesNothingBehindAfterTheNextRun) {
     run.Wait();
   }
   served.server.ClearFaults();
-  CliRun finish(home, base.path());
-  ASSERT_EQ(DescribeStatus(finish.Wait()), "exit 0") << finish.Stderr();
+  CliRun finish(home);
+  ASSERT_EQ(DescribeStatus(finish.Wait()), "exit 0") << finish.Err();
   const Tree tree = ReadHome(home);
   EXPECT_EQ(Differences(ref.tree, tree), "");
   EXPECT_EQ(Leftovers(ref.tree, tree), std::vector<std::string>{});

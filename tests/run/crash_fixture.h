@@ -5,9 +5,7 @@
 // appended there at once), and ended with a signal either after a delay or a short while after a
 // chosen log message appeared. The home's files are then read back whole for a byte-for-byte
 // comparison. Header-only because the test executable globs its sources.
-#include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -15,24 +13,20 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <map>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "tests/common/cli_home.h"
 #include "tests/common/temp_dir.h"
 #include "tests/run/e2e_fixture.h"
-
-extern char** environ;
 
 namespace arl::test::crash {
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
-using Tree = std::map<std::string, std::string>;  // relative path -> content
+using Tree = FileTree;
 
 inline constexpr char kLogName[] = "autorateloom.log";
 
@@ -45,14 +39,8 @@ inline std::uint64_t EnvNumber(const char* name, std::uint64_t fallback) {
 // Every file of a home, except the log and the settings file, which every run appends to or
 // rewrites and which hold nothing of the archive.
 inline Tree ReadHome(const std::string& home) {
-  Tree tree;
-  for (const auto& entry : fs::recursive_directory_iterator(home)) {
-    if (!entry.is_regular_file()) continue;
-    const std::string rel = fs::relative(entry.path(), home).string();
-    if (rel == kLogName || rel == "autorateloom.ini") continue;
-    tree[rel] = ReadFile(entry.path().string());
-  }
-  return tree;
+  return ReadTree(home, {},
+                  [](const std::string& rel) { return rel == kLogName || rel == "autorateloom.ini"; });
 }
 
 inline bool LooksTemporary(const std::string& rel) {
@@ -108,91 +96,14 @@ inline std::string PhaseOf(const std::string& runLog) {
   return "other";
 }
 
-// One autorateloom-cli process on a home.
-class CliRun {
+// One autorateloom-cli process on a home, and what it has written to the home's log so far.
+class CliRun : public CliProcess {
  public:
-  CliRun(const std::string& home, const std::string& scratch) : home_(home) {
-    logStart_ = static_cast<std::int64_t>(FileSize(home_ + kLogName));
-    const std::string exe = BinDir() + "autorateloom-cli";
-    std::vector<std::string> args = {exe, "--home", home_};
-    std::vector<char*> argv;
-    for (auto& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    const std::string out = scratch + "stdout.txt", err = scratch + "stderr.txt";
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    started_ = Clock::now();
-    if (posix_spawn(&pid_, exe.c_str(), &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    stderrPath_ = err;
-  }
-  ~CliRun() {
-    if (pid_ > 0 && !status_) {
-      ::kill(pid_, SIGKILL);
-      int s = 0;
-      ::waitpid(pid_, &s, 0);
-    }
-  }
-  CliRun(const CliRun&) = delete;
-  CliRun& operator=(const CliRun&) = delete;
-
-  bool Started() const { return pid_ > 0; }
-  pid_t Pid() const { return pid_; }
-  double Seconds() const { return std::chrono::duration<double>(Clock::now() - started_).count(); }
-
-  // The wait status once the process has ended.
-  std::optional<int> Ended() {
-    if (!status_ && pid_ > 0) {
-      int s = 0;
-      if (::waitpid(pid_, &s, WNOHANG) == pid_) status_ = s;
-    }
-    return status_;
-  }
-  // Waits for the end; a process still there after `limit` is killed and reported as hung (-1).
-  int Wait(std::chrono::seconds limit = std::chrono::seconds(120)) {
-    if (pid_ <= 0) return -1;
-    const auto deadline = Clock::now() + limit;
-    while (!Ended()) {
-      if (Clock::now() > deadline) {
-        ::kill(pid_, SIGKILL);
-        int s = 0;
-        ::waitpid(pid_, &s, 0);
-        status_ = s;
-        return -1;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return *status_;
-  }
-  void Signal(int sig) const {
-    // Never -1 (every process of the user) and never a reaped child's number, which may be reused.
-    if (pid_ > 0 && !status_) ::kill(pid_, sig);
-  }
-
-  // What this run has written to the log so far.
-  std::string Log() const {
-    std::ifstream in(home_ + kLogName, std::ios::binary);
-    in.seekg(logStart_);
-    std::ostringstream text;
-    if (in) text << in.rdbuf();
-    return text.str();
-  }
-  std::string Stderr() const { return ReadFile(stderrPath_); }
+  explicit CliRun(const std::string& home) : CliProcess({"--home", home}), log_(home + kLogName) {}
+  std::string Log() const { return log_.Since(); }
 
  private:
-  static std::uintmax_t FileSize(const std::string& path) {
-    std::error_code ec;
-    const auto size = fs::file_size(path, ec);
-    return ec ? 0 : size;
-  }
-
-  std::string home_, stderrPath_;
-  std::int64_t logStart_ = 0;
-  pid_t pid_ = -1;
-  Clock::time_point started_;
-  std::optional<int> status_;
+  LogMark log_;
 };
 
 inline std::string DescribeStatus(int status) {

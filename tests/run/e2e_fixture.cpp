@@ -45,15 +45,6 @@ std::string Two(int n) {
   return buf;
 }
 
-void ReadTree(const std::string& home, const std::string& top, FileTree& tree) {
-  std::error_code ec;
-  if (!fs::exists(home + top, ec)) return;
-  for (const auto& entry : fs::recursive_directory_iterator(home + top)) {
-    if (!entry.is_regular_file()) continue;
-    tree[fs::relative(entry.path(), home).string()] = ReadFile(entry.path().string());
-  }
-}
-
 }  // namespace
 
 tools::FakeSiteOptions SmallSite() {
@@ -109,31 +100,7 @@ FileTree ExpectedOutputs(const tools::FakeSite& site, bool merge) {
 }
 
 FileTree ReadOutputs(const std::string& home) {
-  FileTree tree;
-  ReadTree(home, "OriginalArchive", tree);
-  ReadTree(home, "HistoricalData", tree);
-  return tree;
-}
-
-std::string TreeDifferences(const FileTree& expected, const FileTree& actual,
-                            const std::function<bool(const std::string&)>& ignoreExtra) {
-  std::string report;
-  for (const auto& [path, content] : expected) {
-    auto it = actual.find(path);
-    if (it == actual.end()) {
-      report += "missing " + path + "\n";
-    } else if (it->second != content) {
-      std::size_t at = 0;
-      while (at < content.size() && at < it->second.size() && content[at] == it->second[at]) ++at;
-      report += "differs " + path + " at byte " + std::to_string(at) + " (expected " +
-                std::to_string(content.size()) + " bytes, got " + std::to_string(it->second.size()) + ")\n";
-    }
-  }
-  for (const auto& [path, content] : actual) {
-    if (expected.count(path) || (ignoreExtra && ignoreExtra(path))) continue;
-    report += "unexpected " + path + " (" + std::to_string(content.size()) + " bytes)\n";
-  }
-  return report;
+  return ReadTree(home, {"OriginalArchive", "HistoricalData"});
 }
 
 ServedSite::ServedSite(const tools::FakeSiteOptions& options)

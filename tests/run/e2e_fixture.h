@@ -2,8 +2,6 @@
 // Whole runs over loopback: a generated archive site served on 127.0.0.1, a fresh home directory,
 // the real page browser and downloader, and the expected output tree computed independently from
 // the site's day files.
-#include <functional>
-#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -11,15 +9,13 @@
 #include "acquire/curl_browser.h"
 #include "acquire/curl_downloader.h"
 #include "run/session.h"
+#include "tests/common/cli_home.h"
 #include "tests/common/fake_host.h"
 #include "tests/common/temp_dir.h"
 #include "tools/lib/fake_site.h"
 #include "tools/lib/site_server.h"
 
 namespace arl::test {
-
-// Relative path below the home ("OriginalArchive/2011/110103.txt") -> file content.
-using FileTree = std::map<std::string, std::string>;
 
 // A small site: three years (two year pages, the newest on the index page), a few days each,
 // three tickers, twenty minutes around 06:00 archive time so the -6 h shift crosses midnight.
@@ -36,11 +32,6 @@ FileTree ExpectedOutputs(const tools::FakeSite& site, bool merge);
 
 // Every file below OriginalArchive/ and HistoricalData/ of a home.
 FileTree ReadOutputs(const std::string& home);
-
-// "" when equal; otherwise one line per missing, unexpected or different file. Extra files for which
-// ignoreExtra is true are not reported.
-std::string TreeDifferences(const FileTree& expected, const FileTree& actual,
-                            const std::function<bool(const std::string&)>& ignoreExtra = {});
 
 // The site and its server: the site directory lives in its own temporary directory.
 struct ServedSite {

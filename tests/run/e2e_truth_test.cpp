@@ -76,7 +76,7 @@ TEST(E2eTruth, ASiteThatStopsMidRunEndsInFailureAndNoYearMarkedShort) {
     auto served = std::make_unique<ServedSite>(SmallSite());
     SlowArchives(*served);
     PrepareCliHome(home.path(), *served, true);
-    crash::CliRun run(home.path() + "/", home.path());
+    crash::CliRun run(home.path() + "/");
     const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     while (!Has(run.Log(), " DL OK.") && std::chrono::steady_clock::now() < giveUp)
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -167,7 +167,7 @@ TEST(E2eTruth, ASecondRunOnTheSameHomeDoesNotStartWhileTheFirstGoesOn) {
       served.server.SetFault(FakeSite::ArchivePath(day), slow);
   TempDir home;
   PrepareCliHome(home.path(), served, true);
-  crash::CliRun first(home.path() + "/", home.path());
+  crash::CliRun first(home.path() + "/");
   const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(30);
   while (!Has(first.Log(), " DL OK.") && std::chrono::steady_clock::now() < giveUp)
     std::this_thread::sleep_for(std::chrono::milliseconds(1));

@@ -17,7 +17,7 @@ TEST(Profile, ReadsIntegersStringsAndBooleans) {
   test::WriteFile(path,
                   "; hand-written\r\n[form]\r\nA=abc\r\nHex=0x10\r\nDollar=$1F\r\nNeg= -5 \r\n"
                   "Quoted=\"  spaced  \"\r\nSingle='x'\r\nHalf=\"x\r\nPadded =  v w  \r\nBig=99999999999\n"
-                  "Two=2\nZero=0\nEmpty=\n[Other]\nHex=7\n");
+                  "Two=2\nZero=0\nEmpty=\nNoneQuoted= \"\" \nNoneSingle=''\nLone=\"\n[Other]\nHex=7\n");
   const ProfileFile ini(path);
   EXPECT_EQ(ini.ReadInteger("Form", "A", 1), 1);
   EXPECT_EQ(ini.ReadInteger("FORM", "hex", 0), 16);
@@ -30,6 +30,10 @@ TEST(Profile, ReadsIntegersStringsAndBooleans) {
   EXPECT_EQ(ini.ReadString("Form", "Quoted", ""), "  spaced  ");
   EXPECT_EQ(ini.ReadString("Form", "Single", ""), "x");
   EXPECT_EQ(ini.ReadString("Form", "Half", ""), "\"x");
+  // A pair of quotes with nothing between them is an empty value, not the default.
+  EXPECT_EQ(ini.ReadString("Form", "NoneQuoted", "def"), "");
+  EXPECT_EQ(ini.ReadString("Form", "NoneSingle", "def"), "");
+  EXPECT_EQ(ini.ReadString("Form", "Lone", ""), "\"");
   EXPECT_EQ(ini.ReadString("Form", "Padded", ""), "v w");
   EXPECT_EQ(ini.ReadString("Form", "Missing", "def"), "def");
   EXPECT_TRUE(ini.ReadBool("Form", "Two", false));
@@ -115,13 +119,14 @@ TEST(Settings, MissingOrBadValuesGiveDefaultsAndIndicesAreClamped) {
   EXPECT_EQ(ReadSettings(path, defaults).Geometry.Top, 173);
   test::WriteFile(path,
                   "[Form]\r\nRadioGroup1=abc\r\nRadioGroup2=-5\r\nRadioGroup3=7\r\nCheckBox1=2\r\n"
-                  "EditGmtGap= \"+1\" \r\nWidth=0x400\r\n");
+                  "EditGmtGap= \"+1\" \r\nWidth=0x400\r\nEditLongTimeFormat=''\r\n");
   const StoredSettings s = ReadSettings(path, defaults);
   EXPECT_EQ(s.Options.RadioGroup1, 1);
   EXPECT_EQ(s.Options.RadioGroup2, -1);
   EXPECT_EQ(s.Options.RadioGroup3, 1);
   EXPECT_TRUE(s.Options.CheckBox1);
   EXPECT_EQ(s.Options.EditGmtGap, "+1");
+  EXPECT_EQ(s.Options.EditLongTimeFormat, "");
   EXPECT_EQ(s.Options.EditURL, kDefaultIndexUrl);
   EXPECT_EQ(s.Geometry.Width, 1024);
   EXPECT_EQ(s.Geometry.Height, 694);
