@@ -32,7 +32,7 @@ ArchiveTarget TargetOf(const Session& s, const std::string& link) {
   // The year segment is looked for behind the host, so that a port is never taken for a year.
   re.Match(kYearSegmentPattern, AddressPath(link));
   const std::string linkYear = re.MatchedText(0).substr(1, 4);
-  t.directory = s.paths.ArchiveDir + linkYear + "/";
+  t.directory = s.paths.YearArchiveDir(linkYear);
   t.path = t.directory + archiveName;
   return t;
 }

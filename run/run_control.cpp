@@ -39,14 +39,6 @@ std::unique_ptr<HomeLock> LockHome(Session& s) {
 
 }  // namespace
 
-FormatSettings RunFormats(const RunOptions& options) {
-  FormatSettings f;
-  f.ShortDateFormat = "yyyy/mm/dd";
-  f.DateSeparator = options.dateSeparator;
-  f.LongTimeFormat = options.timeFormat;
-  return f;
-}
-
 void Button1Click(Session& s) {
   const std::unique_ptr<HomeLock> lock = LockHome(s);
   Host& host = s.host;

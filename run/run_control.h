@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "run/session.h"
+#include "support/output_line.h"  // RunFormats
 
 namespace arl {
 
@@ -14,10 +15,6 @@ namespace arl {
 // "処理完了" and, in auto mode, RequestClose(). An error that escaped the steps is rethrown after
 // the idle state, for the front end's top-level handler; s.outcome tells what failed.
 void Button1Click(Session& s);
-
-// The run-wide formats for the options: short date "yyyy/mm/dd", the chosen date separator, the
-// time format as typed, time separator ":".
-FormatSettings RunFormats(const RunOptions& options);
 
 // The confirmed-cancel part of CancelButtonClick: asks "キャンセルしますか？" (title "確認") and on
 // OK clears the go-on flag and logs "キャンセルします...". Returns whether the cancel was confirmed.

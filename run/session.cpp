@@ -17,19 +17,6 @@
 
 namespace arl {
 
-Paths Paths::ForAppDir(std::string appDir) {
-  if (appDir.empty() || appDir.back() != '/') appDir += '/';
-  Paths p;
-  p.AppDir = appDir;
-  p.ArchiveDir = appDir + "OriginalArchive/";
-  p.DataDir = appDir + "HistoricalData/";
-  p.LogPath = appDir + kLogFileName;
-  p.SettingsPath = appDir + kSettingsFileName;
-  p.CurrencyListPath = appDir + kCurrencyListName;
-  p.LockPath = appDir + kLockFileName;
-  return p;
-}
-
 Session::Session(Host& h, PageBrowser& b, Downloader& d, Paths p)
     : host(h), browser(b), downloader(d), paths(std::move(p)) {}
 

@@ -12,23 +12,13 @@
 #include "run/host.h"
 #include "run/run_outcome.h"
 #include "support/datetime.h"
+#include "support/home_layout.h"
 #include "support/run_options.h"
 
 namespace arl {
 
 class PageBrowser;
 class Downloader;
-
-struct Paths {
-  std::string AppDir;                          // ends in "/"
-  std::string ArchiveDir;                      // AppDir + "OriginalArchive/"
-  std::string DataDir;                         // AppDir + "HistoricalData/"
-  std::string LogPath;                         // AppDir + "autorateloom.log"
-  std::string SettingsPath;                    // AppDir + "autorateloom.ini"
-  std::string CurrencyListPath;                // AppDir + "CurrencyList.txt"
-  std::string LockPath;                        // AppDir + "autorateloom.lock": one run per home
-  static Paths ForAppDir(std::string appDir);  // adds the trailing "/" when missing
-};
 
 class Session {
  public:
