@@ -4,6 +4,7 @@
 
 #include "acquire/downloader.h"
 #include "acquire/link_address.h"
+#include "arl/version.h"
 #include "support/files.h"
 #include "support/regexp.h"
 
@@ -13,7 +14,6 @@ namespace {
 
 constexpr std::string_view kArchiveNamePattern = "m#\\d{6}\\.zip#";
 constexpr std::string_view kYearSegmentPattern = "m#/\\d{4}/#";
-constexpr std::string_view kMessageBoxCaption = "Auto Rateloom - Ver 0.02 -";
 
 // Where one link's archive goes. The matcher raises "no strings now" for a link without a six-digit
 // archive name or without a four-digit path segment; that ends the caller's year.
@@ -32,7 +32,7 @@ ArchiveTarget TargetOf(const Session& s, const std::string& link) {
   // The year segment is looked for behind the host, so that a port is never taken for a year.
   re.Match(kYearSegmentPattern, AddressPath(link));
   const std::string linkYear = re.MatchedText(0).substr(1, 4);
-  t.directory = s.paths.ArchiveDir + linkYear + "/";
+  t.directory = s.paths.YearArchiveDir(linkYear);
   t.path = t.directory + archiveName;
   return t;
 }
@@ -71,7 +71,7 @@ std::string DownloadMissingArchives(Session& s, const LineList& yearLinkList, in
     }
     // Tested after every attempt, so a limit of 0 or less stops even after a success.
     if (failures >= retryLimit) {
-      s.MessageBox(RetryLimitMessage(retryLimit), kMessageBoxCaption);
+      s.MessageBox(RetryLimitMessage(retryLimit), kProductCaption);
       return lastProblem;
     }
   }

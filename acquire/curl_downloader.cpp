@@ -10,19 +10,13 @@
 
 #include "acquire/url_transfer.h"
 #include "support/disk_full.h"
+#include "support/durable_file.h"
 #include "support/fd_io.h"
 #include "support/files.h"
 
 namespace arl {
 namespace {
 
-// Makes a finished rename survive a power cut; best effort, a failure changes nothing else.
-void SyncDirectory(const std::string& dir) {
-  int fd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  ::fsync(fd);
-  ::close(fd);
-}
 
 }  // namespace
 
@@ -182,8 +176,8 @@ bool CurlDownloader::Download(const std::string& url, const std::string& targetP
     m.lastError = "cannot rename the download onto " + targetPath;
     return false;
   }
-  cleanup.keepTemp = true;  // it is the target now
-  SyncDirectory(DirectoryOf(targetPath));
+  cleanup.keepTemp = true;              // it is the target now
+  SyncFolder(DirectoryOf(targetPath));  // best effort: the archive is in place either way
   return true;
 }
 

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "arl/version.h"
+
 namespace arl {
 
 struct TransferLimits {
@@ -11,7 +13,7 @@ struct TransferLimits {
   long stallSeconds = 60;  // less than one byte a second for this long ends a transfer
   std::int64_t maxBodyBytes = 256LL << 20;
   long maxRedirects = 20;
-  std::string userAgent = "AutoRateloom/0.02";
+  std::string userAgent = kUserAgent;
 };
 
 }  // namespace arl

@@ -89,9 +89,9 @@ void DiscoverYears(Session& s) {
   for (std::size_t i = 0; i < years.years.size(); ++i) {
     if (!s.GoOn()) return;
     const std::string& year = years.years[i];
-    const std::string yearDir = s.paths.ArchiveDir + year;
+    const std::string yearDir = s.paths.YearArchiveDir(year);
     if (!DirectoryExists(yearDir)) CreateDir(yearDir);
-    const bool marked = FileExists(yearDir + "/" + kYearMarkerName);
+    const bool marked = FileExists(s.paths.YearMarkerPath(year));
     if (marked && year != s.LatestYear && year != yearBeforeLatest) continue;
     SyncYear(s, years.pages[i], year);
   }

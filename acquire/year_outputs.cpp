@@ -30,7 +30,7 @@ LineList YearFilePaths(Session& s, const std::string& year) {
   const RunOptions& options = s.Options();
   for (auto& dir : paths) {
     const std::string ticker = dir.substr(s.paths.DataDir.size());
-    dir = options.CurrencyDir(s.paths.DataDir, ticker) + options.YearFileName(year);
+    dir = s.paths.YearFilePath(options, ticker, year);
   }
   return paths;
 }

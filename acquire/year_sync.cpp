@@ -54,7 +54,7 @@ bool RebuildYear(Session& s, const std::string& year, const std::string& yearDir
   ListFiles(yearDir, dayFiles);
   bool converted = false;
   try {
-    converted = UpdateCurrencyYearFiles(s, dayFiles, yearDir, year);
+    converted = UpdateCurrencyYearFiles(s, dayFiles, year);
   } catch (...) {
     aside.Restore();
     throw;
@@ -72,7 +72,7 @@ bool RebuildYear(Session& s, const std::string& year, const std::string& yearDir
              "気にせず続きを実行します。");
     return false;
   }
-  SaveLines(yearDir + kYearMarkerName, LineList{});
+  SaveLines(s.paths.YearMarkerPath(year), LineList{});
   s.outcome.YearCompleted(year);
   s.AddLog(year + "年の各通貨への分割・マージ処理に成功しました。");
   return true;
@@ -107,8 +107,8 @@ bool ReadYearPage(Session& s, const std::string& pageUrl, const std::string& yea
 // Everything that may raise; the caller turns any error into a false result.
 bool SyncYearGuarded(Session& s, const std::string& pageUrl, const std::string& year) {
   const int retryLimit = s.Options().retryLimit;
-  const std::string yearDir = s.paths.ArchiveDir + year + "/";
-  const std::string marker = yearDir + kYearMarkerName;
+  const std::string yearDir = s.paths.YearArchiveDir(year);
+  const std::string marker = s.paths.YearMarkerPath(year);
   LineList onDisk;
   for (int passesLeft = kPasses;;) {
     s.AddLog(year + "年のzipファイルをチェックします (" + pageUrl + "にアクセス)");

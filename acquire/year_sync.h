@@ -3,7 +3,6 @@
 
 #include "run/session.h"
 #include "support/text.h"
-#include "support/year_marker.h"
 
 namespace arl {
 // Brings one year up to date from its page; true when the year ends complete (marker present).

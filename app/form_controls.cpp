@@ -17,6 +17,7 @@
 
 #include "app/radio_group.h"
 #include "app/tform1.h"
+#include "arl/version.h"
 
 namespace arl {
 
@@ -47,7 +48,7 @@ QFrame* MakeBox(QWidget* parent) {
 }  // namespace
 
 void TForm1::BuildControls() {
-  setWindowTitle(QStringLiteral("Auto Rateloom - Ver 0.02 -"));
+  setWindowTitle(QString::fromUtf8(kProductCaption));
 
   // The window's Japanese Gothic, with the Gothic fonts of a Linux desktop behind it so that
   // Japanese never shows as boxes.

@@ -80,7 +80,7 @@ int main(int argc, char** argv) {
     ::sync();
     const auto run = benchutil::RunInChild([&] {
       LineList list = names;
-      return UpdateCurrencyYearFiles(s, list, yearDir, "2005") ? 0 : 1;
+      return UpdateCurrencyYearFiles(s, list, "2005") ? 0 : 1;
     });
     if (run.exitCode != 0) {
       std::printf("rebuild FAILED\n");

@@ -44,8 +44,8 @@ constexpr char kUsage[] =
 std::string PrepareHome(const std::string& home) {
   std::string appDir = std::filesystem::absolute(home).lexically_normal().string();
   if (appDir.back() != '/') appDir += '/';
-  const std::string list = appDir + kCurrencyListName;
-  const std::string shipped = ExecutableDir() + kCurrencyListName;
+  const std::string list = Paths::ForAppDir(appDir).CurrencyListPath;
+  const std::string shipped = Paths::ForAppDir(ExecutableDir()).CurrencyListPath;
   if (!FileExists(list) && FileExists(shipped)) std::filesystem::copy_file(shipped, list);
   return appDir;
 }

@@ -3,9 +3,9 @@
 // Used by autorateloom-cli and by the window program when it is started with "auto" and no display.
 #include <string>
 
-namespace arl {
+#include "arl/version.h"
 
-inline constexpr char kVersionText[] = "0.02";
+namespace arl {
 
 // Exit statuses of a headless run.
 inline constexpr int kExitDone = 0;         // the run ended and nothing in it failed

@@ -6,13 +6,13 @@
 #include <cmath>
 
 #include "convert/currency_update.h"
-#include "convert/last_line.h"
 #include "convert/year_files.h"
 #include "support/currency_list.h"
 #include "support/errors.h"
 #include "support/files.h"
+#include "support/last_line.h"
+#include "support/output_line.h"
 #include "support/ticker_name.h"
-#include "support/year_marker.h"
 
 namespace arl {
 
@@ -50,7 +50,7 @@ bool CrossCheckCurrencies(Session& s, LineList& scratch) {
   DateTime newest{0};
   const RunOptions& options = s.Options();
   const std::int64_t gapMs = std::int64_t{options.shiftHours} * 3'600'000;
-  const int dateField = options.DateField();
+  const int dateField = DateFieldIndex(options);
   // Why the append cannot be made for a ticker; the caller then rebuilds the year.
   auto cannotAppend = [&](const std::string& ticker, const char* why) {
     s.AddLog(ticker + " の" + s.LatestYear + "年のファイル" + why + "ので、追記できません");
@@ -62,7 +62,7 @@ bool CrossCheckCurrencies(Session& s, LineList& scratch) {
   for (const std::string& ticker : tickers) {
     s.SetStatus("通貨間チェック : " + ticker + " をチェック中");
     CreateTickerDirs(s.paths, options, ticker);
-    const std::string path = YearFilePath(s.paths, options, ticker, s.LatestYear);
+    const std::string path = s.paths.YearFilePath(options, ticker, s.LatestYear);
     if (!FileExists(path)) return cannotAppend(ticker, "がない");
     if (!s.GoOn()) return false;
     std::string line;
@@ -78,7 +78,7 @@ bool CrossCheckCurrencies(Session& s, LineList& scratch) {
   const double days = static_cast<double>(newest.ms - oldest.ms) / DateTime::kMsPerDay;
   const auto lineDifference = static_cast<std::int64_t>(std::nearbyint(days)) * 1440;
 
-  const std::string yearDir = s.paths.ArchiveDir + s.LatestYear + "/";
+  const std::string yearDir = s.paths.YearArchiveDir(s.LatestYear);
   ListFiles(yearDir, scratch);
   const std::string century = DateToStr(now, s.formats).substr(0, 2);
   const DateTime from = AddDays(oldest, -4);
@@ -90,9 +90,9 @@ bool CrossCheckCurrencies(Session& s, LineList& scratch) {
            "\r\n最も新しいDateは" + DateToStr(newest, s.formats) + "で、その差は" +
            std::to_string(lineDifference) + "行分");
 
-  if (UpdateCurrencyYearFiles(s, selected, yearDir, s.LatestYear)) {
+  if (UpdateCurrencyYearFiles(s, selected, s.LatestYear)) {
     s.ShowList(ListPane::Log, {});
-    SaveLines(yearDir + kYearMarkerName, LineList{});
+    SaveLines(s.paths.YearMarkerPath(s.LatestYear), LineList{});
     s.AddLog(s.LatestYear + "年の各通貨への分割・マージ処理に成功しました。");
     return true;
   }

@@ -24,7 +24,6 @@
 #include "support/errors.h"
 #include "support/files.h"
 #include "support/ticker_name.h"
-#include "support/year_marker.h"
 
 namespace arl {
 
@@ -44,7 +43,6 @@ struct CallContext {
   Session& s;
   const RunOptions& options;
   const LineList& dayFiles;
-  const std::string& yearDir;
   const std::string& year;
   int gapHours;
 };
@@ -53,7 +51,7 @@ struct CallContext {
 // Each day file is cut at line ends and its parts are converted at once on two threads: the front
 // part's lines go to the year files as they come, the others' once the front part is done.
 bool RunPass(const CallContext& c, const LineList& tickers, std::vector<std::vector<std::string>*>& logs) {
-  const bool tailAppend = !FileExists(c.yearDir + kYearMarkerName);
+  const bool tailAppend = !FileExists(c.s.paths.YearMarkerPath(c.year));
   const YearLineShape baseShape{"", c.s.formats.DateSeparator};
   const bool manyDays = c.dayFiles.size() > kFewDayFiles;
   // Each ticker's share of the first back part of a day file: a day of one ticker's lines fits.
@@ -64,13 +62,13 @@ bool RunPass(const CallContext& c, const LineList& tickers, std::vector<std::vec
   for (std::size_t i = 0; i < tickers.size(); ++i) {
     TickerRun& r = runs[i];
     r.ticker = tickers[i];
-    heads[i] = c.options.keepTicker ? r.ticker + "," : "";
+    heads[i] = LineHead(c.options, r.ticker);
     r.logs = logs[i];
     CreateTickerDirs(c.s.paths, c.options, r.ticker);
     YearLineShape shape = baseShape;
     shape.head = heads[i];
     r.out =
-        std::make_unique<YearOutput>(YearFilePath(c.s.paths, c.options, r.ticker, c.year), shape, tailAppend,
+        std::make_unique<YearOutput>(c.s.paths.YearFilePath(c.options, r.ticker, c.year), shape, tailAppend,
                                      manyDays, arena.Take(YearOutput::BufferBytes(manyDays)), i % 2 == 1);
   }
 
@@ -92,7 +90,7 @@ bool RunPass(const CallContext& c, const LineList& tickers, std::vector<std::vec
   WorkSplit split;
   for (std::size_t day = 0; day < c.dayFiles.size(); ++day) {
     const std::string& name = c.dayFiles[day];
-    const std::string path = c.yearDir + name;
+    const std::string path = c.s.paths.DayFilePath(c.year, name);
     DayFileReader().Open(path);  // a day file that cannot be read fails here, before any pumping
     if (!c.s.GoOn()) return false;
 
@@ -148,14 +146,13 @@ bool RunPass(const CallContext& c, const LineList& tickers, std::vector<std::vec
 // made and an empty year file of it is not left behind.
 void TouchFirstTicker(const CallContext& c, const std::string& ticker) {
   CreateTickerDirs(c.s.paths, c.options, ticker);
-  const std::string path = YearFilePath(c.s.paths, c.options, ticker, c.year);
+  const std::string path = c.s.paths.YearFilePath(c.options, ticker, c.year);
   if (FileExists(path) && FileSizeByName(path) == 0) DeleteFile(path);
 }
 
 }  // namespace
 
-bool UpdateCurrencyYearFiles(Session& s, LineList& dayFiles, const std::string& yearDir,
-                             const std::string& year) {
+bool UpdateCurrencyYearFiles(Session& s, LineList& dayFiles, const std::string& year) {
   SortCaseInsensitive(dayFiles);
   const RunOptions& options = s.Options();
   const int gapHours = options.shiftHours;
@@ -164,7 +161,7 @@ bool UpdateCurrencyYearFiles(Session& s, LineList& dayFiles, const std::string& 
     const LineList tickers = SafeTickers(LoadCurrencyList(s.paths.CurrencyListPath), &refused);
     for (const std::string& message : refused) s.AddLog(message);
     if (tickers.empty()) return true;
-    const CallContext c{s, options, dayFiles, yearDir, year, gapHours};
+    const CallContext c{s, options, dayFiles, year, gapHours};
     if (dayFiles.empty()) {
       TouchFirstTicker(c, tickers.front());
       return false;

@@ -5,8 +5,7 @@
 #include "support/text.h"
 
 namespace arl {
-// Converts the listed day files (bare names in yearDir, sorted in place) into every ticker's year
-// file of `year`, with overlap detection. False on cancel or error.
-bool UpdateCurrencyYearFiles(Session& s, LineList& dayFiles, const std::string& yearDir,
-                             const std::string& year);
+// Converts the listed day files (bare names in the year's archive folder, sorted in place) into
+// every ticker's year file of `year`, with overlap detection. False on cancel or error.
+bool UpdateCurrencyYearFiles(Session& s, LineList& dayFiles, const std::string& year);
 }  // namespace arl

@@ -4,19 +4,10 @@
 
 namespace arl {
 
-std::string TickerYearDir(const Paths& paths, const RunOptions& options, const std::string& ticker) {
-  return options.CurrencyDir(paths.DataDir, ticker);
-}
-
-std::string YearFilePath(const Paths& paths, const RunOptions& options, const std::string& ticker,
-                         const std::string& year) {
-  return TickerYearDir(paths, options, ticker) + options.YearFileName(year);
-}
-
 void CreateTickerDirs(const Paths& paths, const RunOptions& options, const std::string& ticker) {
-  const std::string top = paths.DataDir + ticker + "/";
+  const std::string top = paths.TickerDir(ticker);
   if (!DirectoryExists(top)) CreateDir(top);
-  const std::string sub = TickerYearDir(paths, options, ticker);
+  const std::string sub = paths.CurrencyDir(options, ticker);
   if (sub != top && !DirectoryExists(sub)) CreateDir(sub);
 }
 

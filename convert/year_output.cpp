@@ -10,8 +10,10 @@
 
 #include "convert/file_lines.h"
 #include "support/disk_full.h"
+#include "support/durable_file.h"
 #include "support/errors.h"
 #include "support/fd_io.h"
+#include "support/output_line.h"
 
 namespace arl {
 
@@ -91,22 +93,22 @@ YearOutput::YearOutput(std::string path, YearLineShape shape, bool tailAppendAll
   probes_.reserve(BufferBytes(manyDays) / 48);
   ::unlink(stagePath_.c_str());  // left by a run that was killed
   ::unlink((path_ + ".tmp").c_str());
-  oldFd_ = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
-  if (oldFd_ < 0 && errno != ENOENT) Fail("cannot open", path_);
-  if (oldFd_ >= 0) {
+  oldFd_ = UniqueFd(::open(path_.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!oldFd_.Valid() && errno != ENOENT) Fail("cannot open", path_);
+  if (oldFd_.Valid()) {
     struct stat info;
-    if (::fstat(oldFd_, &info) != 0) Fail("cannot read", path_);
+    if (::fstat(oldFd_.Get(), &info) != 0) Fail("cannot read", path_);
     oldSize_ = info.st_size;
   }
   keep_ = written_ = tailStart_ = oldSize_;
   // A last line without its line end gets one, as rewriting the file line by line would give it.
   if (oldSize_ > 0) {
     char last = 0;
-    if (::pread(oldFd_, &last, 1, oldSize_ - 1) != 1) Fail("cannot read", path_);
+    if (::pread(oldFd_.Get(), &last, 1, oldSize_ - 1) != 1) Fail("cannot read", path_);
     if (last == '\r')
       tail_.Append("\n");
     else if (last != '\n')
-      tail_.Append("\r\n");
+      tail_.Append(kLineEnd);
   }
   // Lines of the old file are never taken as regular.
   irregularEnd_ = ContentEnd();
@@ -119,9 +121,8 @@ YearOutput::~YearOutput() {
 }
 
 void YearOutput::CloseAll() {
-  if (oldFd_ >= 0) ::close(oldFd_);
-  if (stageFd_ >= 0) ::close(stageFd_);
-  oldFd_ = stageFd_ = -1;
+  oldFd_.Reset();
+  stageFd_.Reset();
 }
 
 void YearOutput::Discard() {
@@ -131,18 +132,19 @@ void YearOutput::Discard() {
 }
 
 void YearOutput::OpenStage() {
-  if (stageFd_ >= 0) return;
-  stageFd_ = ::open(stagePath_.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (stageFd_ < 0) Fail("cannot create", stagePath_);
+  if (stageFd_.Valid()) return;
+  stageFd_ = UniqueFd(::open(stagePath_.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+  if (!stageFd_.Valid()) Fail("cannot create", stagePath_);
 }
 
 void YearOutput::TruncateStage(std::int64_t length) {
-  if (stageFd_ >= 0 && ::ftruncate(stageFd_, static_cast<off_t>(length)) != 0) Fail("cannot cut", stagePath_);
+  if (stageFd_.Valid() && ::ftruncate(stageFd_.Get(), static_cast<off_t>(length)) != 0)
+    Fail("cannot cut", stagePath_);
 }
 
 // Writes the bytes of the side file to fd at `at`.
 void YearOutput::WriteStaged(int fd, std::int64_t at, const std::string& path) {
-  if (stageFd_ >= 0 && staged_ > 0) CopyRange(stageFd_, 0, fd, at, staged_, path);
+  if (stageFd_.Valid() && staged_ > 0) CopyRange(stageFd_.Get(), 0, fd, at, staged_, path);
 }
 
 // Writes the new bytes that are only in memory to fd at `at`.
@@ -156,21 +158,21 @@ std::size_t YearOutput::ReadContent(std::int64_t offset, std::size_t length, cha
   if (offset < keep_) {
     const auto n =
         static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(length), keep_ - offset));
-    done = FileSource(oldFd_)(offset, n, out);
+    done = FileSource(oldFd_.Get())(offset, n, out);
     if (done < n) return done;
   }
   if (done < length) {
     const std::int64_t at = offset + static_cast<std::int64_t>(done) - keep_;
     const auto n = static_cast<std::size_t>(std::max<std::int64_t>(
         0, std::min<std::int64_t>(static_cast<std::int64_t>(length - done), staged_ - at)));
-    if (n > 0 && stageFd_ >= 0) done += FileSource(stageFd_)(at, n, out + done);
+    if (n > 0 && stageFd_.Valid()) done += FileSource(stageFd_.Get())(at, n, out + done);
   }
   return done;
 }
 
 std::optional<OverlapHit> YearOutput::FindInWhole(std::string_view key) {
-  if (oldFd_ < 0 || key.empty()) return std::nullopt;
-  return FindOverlapInFile(oldFd_, oldSize_, key, shape_);
+  if (!oldFd_.Valid() || key.empty()) return std::nullopt;
+  return FindOverlapInFile(oldFd_.Get(), oldSize_, key, shape_);
 }
 
 void YearOutput::FillWindow() {
@@ -295,11 +297,11 @@ void YearOutput::AppendLines(std::string_view bytes, const std::vector<std::size
   if (irregularEnd > 0) irregularEnd_ = tailStart_ + static_cast<std::int64_t>(base + irregularEnd);
 }
 
-// The words of the lines appended since the last call; every line ends with CR LF.
+// The words of the lines appended since the last call; every line ends with the line end.
 void YearOutput::ProbeNewLines() {
   const char* data = tail_.data();
   for (std::size_t i = probes_.size(); i < starts_.size(); ++i) {
-    const std::size_t end = (i + 1 < starts_.size() ? starts_[i + 1] : tail_.size()) - 2;
+    const std::size_t end = (i + 1 < starts_.size() ? starts_[i + 1] : tail_.size()) - kLineEndBytes;
     probes_.push_back(LineProbe(data + starts_[i], end - starts_[i]));
   }
 }
@@ -321,13 +323,15 @@ void YearOutput::TakeBack(ByteBuffer& bytes, std::vector<std::size_t>& starts, s
 // kWriteAlign, and memory keeps the window. Commit() writes the rest.
 void YearOutput::Flush() {
   const std::int64_t end = ContentEnd();
-  if (stageFd_ < 0 && end - keep_ > memoryStage_) OpenStage();
+  if (!stageFd_.Valid() && end - keep_ > memoryStage_) OpenStage();
   const std::int64_t minWrite = written_ == keep_ ? firstWrite_ : kMinWrite;
   const std::int64_t upTo = keep_ + ((end - keep_) & ~(kWriteAlign - 1));
-  if (stageFd_ >= 0 && upTo - written_ >= minWrite) {
+  if (stageFd_.Valid() && upTo - written_ >= minWrite) {
     const auto from = static_cast<std::size_t>(written_ - tailStart_);
-    WriteAt(stageFd_, tail_.data() + from, static_cast<std::size_t>(upTo - written_), written_ - keep_,
+    WriteAt(stageFd_.Get(), tail_.data() + from, static_cast<std::size_t>(upTo - written_), written_ - keep_,
             stagePath_);
+    // The disk starts on these bytes now rather than all at once at the commit's fsync.
+    ::sync_file_range(stageFd_.Get(), written_ - keep_, upTo - written_, SYNC_FILE_RANGE_WRITE);
     written_ = upTo;
     staged_ = upTo - keep_;
   }
@@ -356,7 +360,7 @@ std::int64_t YearOutput::UnchangedLines() {
   while (same < limit) {
     const auto want =
         static_cast<std::size_t>(std::min<std::int64_t>(limit - same, static_cast<std::int64_t>(old.size())));
-    const std::size_t got = FileSource(oldFd_)(keep_ + same, want, old.data());
+    const std::size_t got = FileSource(oldFd_.Get())(keep_ + same, want, old.data());
     std::size_t i = 0;
     if (std::memcmp(old.data(), fresh + same, got) == 0)
       i = got;
@@ -372,7 +376,7 @@ std::int64_t YearOutput::UnchangedLines() {
 
 bool YearOutput::Commit() {
   Flush();
-  const bool existed = oldFd_ >= 0;
+  const bool existed = oldFd_.Valid();
   bool changed = true;
   if (ContentEnd() == 0) {
     CloseAll();
@@ -383,12 +387,12 @@ bool YearOutput::Commit() {
     changed = false;
   } else if (keep_ == 0) {
     OpenStage();
-    WriteUnstaged(stageFd_, written_ - keep_, stagePath_);
-    CloseAll();
-    if (::rename(stagePath_.c_str(), path_.c_str()) != 0) Fail("cannot replace", path_);
+    WriteUnstaged(stageFd_.Get(), written_ - keep_, stagePath_);
+    oldFd_.Reset();
+    ReplaceFile(stageFd_, stagePath_, path_);
   } else if (tailAppendAllowed_) {
     // Re-run days mostly give the lines the file already holds: only what differs is rewritten.
-    const std::int64_t same = stageFd_ < 0 ? UnchangedLines() : 0;
+    const std::int64_t same = stageFd_.Valid() ? 0 : UnchangedLines();
     const std::int64_t from = keep_ + same;
     if (from == oldSize_ && from == ContentEnd()) {
       CloseAll();
@@ -396,42 +400,32 @@ bool YearOutput::Commit() {
       done_ = true;
       return false;
     }
-    int fd = ::open(path_.c_str(), O_WRONLY | O_CLOEXEC);
-    if (fd < 0) Fail("cannot open", path_);
-    if (from < oldSize_ && ::ftruncate(fd, static_cast<off_t>(from)) != 0) {
-      ::close(fd);
-      Fail("cannot cut", path_);
+    const UniqueFd fd(::open(path_.c_str(), O_WRONLY | O_CLOEXEC));
+    if (!fd.Valid()) Fail("cannot open", path_);
+    if (from < oldSize_ && ::ftruncate(fd.Get(), static_cast<off_t>(from)) != 0) Fail("cannot cut", path_);
+    if (stageFd_.Valid()) {
+      WriteStaged(fd.Get(), keep_, path_);
+      WriteUnstaged(fd.Get(), written_, path_);
+    } else {
+      const auto at = static_cast<std::size_t>(from - tailStart_);
+      WriteAt(fd.Get(), tail_.data() + at, tail_.size() - at, from, path_);
     }
-    try {
-      if (stageFd_ >= 0) {
-        WriteStaged(fd, keep_, path_);
-        WriteUnstaged(fd, written_, path_);
-      } else {
-        const auto at = static_cast<std::size_t>(from - tailStart_);
-        WriteAt(fd, tail_.data() + at, tail_.size() - at, from, path_);
-      }
-    } catch (...) {
-      ::close(fd);
-      throw;
-    }
-    ::close(fd);
+    SyncWritten(fd, path_);
     CloseAll();
   } else {
     const std::string temp = path_ + ".tmp";
-    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) Fail("cannot create", temp);
+    UniqueFd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    if (!fd.Valid()) Fail("cannot create", temp);
     try {
-      CopyRange(oldFd_, 0, fd, 0, keep_, temp);
-      WriteStaged(fd, keep_, temp);
-      WriteUnstaged(fd, written_, temp);
+      CopyRange(oldFd_.Get(), 0, fd.Get(), 0, keep_, temp);
+      WriteStaged(fd.Get(), keep_, temp);
+      WriteUnstaged(fd.Get(), written_, temp);
     } catch (...) {
-      ::close(fd);
       ::unlink(temp.c_str());
       throw;
     }
-    ::close(fd);
     CloseAll();
-    if (::rename(temp.c_str(), path_.c_str()) != 0) Fail("cannot replace", path_);
+    ReplaceFile(fd, temp, path_);
   }
   ::unlink(stagePath_.c_str());
   done_ = true;

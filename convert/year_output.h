@@ -6,9 +6,11 @@
 // date separators are the two inside their date ("regular" lines) let the window search compare at
 // line starts instead of searching every byte. Nothing touches the year file until Commit(): a cancelled or
 // failed call calls Discard() (or just lets it go) and the old file stays as it was.
-// Commit() renames a fully rebuilt file into place; when the call only adds to the tail, it cuts the
-// old file at the kept length and appends (allowed only while the year has no marker, because a
-// kill half-way leaves a file whose end the next cross-check has to look at again).
+// Commit() renames a fully rebuilt file into place, durably (the file's data flushed before the
+// rename, the folder after it, so a power loss leaves the old file or the new one, never an empty
+// one); when the call only adds to the tail, it cuts the old file at the kept length, appends and
+// flushes (allowed only while the year has no marker, because a kill half-way leaves a file whose
+// end the next cross-check has to look at again).
 // I/O failures raise EInOutError.
 #include <cstdint>
 #include <optional>
@@ -18,6 +20,7 @@
 
 #include "convert/byte_buffer.h"
 #include "convert/overlap_search.h"
+#include "support/unique_fd.h"
 
 namespace arl {
 
@@ -96,7 +99,7 @@ class YearOutput {
   bool tailAppendAllowed_;
   std::int64_t firstWrite_;  // pending bytes that make the first write to the side file
   std::int64_t memoryStage_;
-  int oldFd_ = -1, stageFd_ = -1;
+  UniqueFd oldFd_, stageFd_;
   std::int64_t oldSize_ = 0;
   std::int64_t keep_ = 0;          // bytes of the old file kept
   std::int64_t staged_ = 0;        // bytes in the side file, following the kept bytes

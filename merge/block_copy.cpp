@@ -9,6 +9,7 @@
 
 #include "support/errors.h"
 #include "support/fd_io.h"
+#include "support/output_line.h"
 
 namespace arl {
 
@@ -81,7 +82,7 @@ bool BlockCopy::Run(const std::string& source, std::int64_t offset, MergeWriter&
     if (!pacer_.GoOn() && !midLine_) return false;
   }
   if (midLine_) {
-    out.Write("\r\n", 2);  // the last line had no line end
+    out.Write(kLineEnd, kLineEndBytes);  // the last line had no line end
     midLine_ = false;
   }
   return true;
@@ -101,7 +102,7 @@ void BlockCopy::Normalize(const char* data, std::size_t size) {
       }
     }
     if (c != '\r' && c != '\n') continue;
-    rewritten_.append(data + runStart, i - runStart).append("\r\n");
+    rewritten_.append(data + runStart, i - runStart).append(kLineEnd);
     runStart = i + 1;
     pendingCr_ = c == '\r';
   }
@@ -114,8 +115,8 @@ void BlockCopy::Normalize(const char* data, std::size_t size) {
 }
 
 void BlockCopy::ReportLastLine(const char* data, std::size_t size) {
-  if (!onLine_ || size < 2) return;
-  const std::size_t end = size - 2;  // before the final CR LF
+  if (!onLine_ || size < kLineEndBytes) return;
+  const std::size_t end = size - kLineEndBytes;  // before the final line end
   std::size_t start = end;
   while (start > 0 && data[start - 1] != '\n') --start;
   onLine_(std::string_view(data + start, end - start));

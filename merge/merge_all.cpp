@@ -13,6 +13,7 @@
 #include "support/disk_full.h"
 #include "support/errors.h"
 #include "support/files.h"
+#include "support/output_line.h"
 #include "support/ticker_name.h"
 
 namespace arl {
@@ -53,7 +54,7 @@ Continuation FindContinuation(MergeRun& run, TextReader& year, const std::string
   // every minute of every day from the last merged date through the year file's last date.
   const DateTime lastDate = LineDate(last, dateField, run.s.formats, false);
   const std::int64_t days = std::llround(std::fabs(lastDate.Days() - lastMergedDate.Days()));
-  const std::int64_t lineLength = static_cast<std::int64_t>(first.size()) + 2;
+  const std::int64_t lineLength = static_cast<std::int64_t>(first.size() + kLineEndBytes);
   const std::int64_t perDay = 1440 * lineLength;
   const bool beyondFile = days + 1 > size / perDay;  // compared this way round so nothing overflows
   SeekTextFile(year, beyondFile ? 0 : size - (days + 1) * perDay);
@@ -98,7 +99,7 @@ Next MergeCurrency(MergeRun& run, const std::string& ticker) {
     }
     lastMerged = ReadLastLine(merge, first, FileSizeByName(mergePath));
   }
-  const int dateField = layout.options.DateField();
+  const int dateField = DateFieldIndex(layout.options);
   const DateTime lastMergedDate = LineDate(lastMerged, dateField, s.formats, true);
   const int lastMergedYear = CurrentYear(lastMergedDate);
   const int latestYear = StrToInt(s.LatestYear);
@@ -139,6 +140,7 @@ Next MergeCurrency(MergeRun& run, const std::string& ticker) {
       s.outcome.MergeFileWritten(ticker);
       if (!run.Copy(yearPath, start, *out)) return Next::Stop;
     }
+    if (out) out->Close();
   }
   if (needsRebuild) return RebuildMergeFile(run, ticker) ? Next::Currency : Next::Stop;
   return Next::Currency;

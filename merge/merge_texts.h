@@ -5,7 +5,6 @@
 
 namespace arl::merge_text {
 
-inline constexpr char kCaption[] = "Auto Rateloom - Ver 0.02 -";
 inline constexpr char kStatusStart[] = "マージファイルを作成しています";
 inline constexpr char kLogStart[] = "全ての年を結合するMerge.txtを作成します";
 inline constexpr char kLogDone[] = "全てのMerge.txtの作成完了";

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "support/disk_full.h"
+#include "support/durable_file.h"
 #include "support/errors.h"
 #include "support/fd_io.h"
 
@@ -28,44 +29,40 @@ void ReadExactly(int fd, char* data, std::size_t size, std::int64_t offset, cons
   if (arl::ReadAt(fd, data, size, offset) != static_cast<std::int64_t>(size)) Fail("Cannot read file", path);
 }
 
-class Fd {
- public:
-  explicit Fd(int fd) : fd_(fd) {}
-  ~Fd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
-
 }  // namespace
 
-MergeWriter::MergeWriter(const std::string& path, Mode mode) : path_(path) {
-  const int flags = mode == Mode::Create ? O_WRONLY | O_CREAT | O_TRUNC : O_WRONLY | O_APPEND;
-  fd_ = ::open(path.c_str(), flags | O_CLOEXEC, 0644);
-  if (fd_ < 0) Fail("Cannot open file", path);
+MergeWriter::MergeWriter(const std::string& path, Mode mode)
+    : path_(path), tempPath_(mode == Mode::Create ? path + ".tmp" : "") {
+  if (mode == Mode::Create)
+    fd_ = UniqueFd(::open(tempPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+  else
+    fd_ = UniqueFd(::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC));
+  if (!fd_.Valid()) Fail("Cannot open file", path);
 }
 
-MergeWriter::~MergeWriter() { Close(); }
+MergeWriter::~MergeWriter() {
+  if (fd_.Valid() && !tempPath_.empty()) ::unlink(tempPath_.c_str());
+}
 
 void MergeWriter::Write(const char* data, std::size_t size) {
-  if (!WriteAll(fd_, data, size)) Fail("Cannot write file", path_);
+  if (!WriteAll(fd_.Get(), data, size)) Fail("Cannot write file", path_);
 }
 
 void MergeWriter::Close() {
-  if (fd_ >= 0) ::close(fd_);
-  fd_ = -1;
+  if (!fd_.Valid()) return;
+  if (tempPath_.empty()) {
+    SyncWritten(fd_, path_);
+    fd_.Reset();
+  } else {
+    ReplaceFile(fd_, tempPath_, path_);
+  }
 }
 
 bool CutTornTail(const std::string& path) {
-  Fd fd(::open(path.c_str(), O_RDWR | O_CLOEXEC));
-  if (fd.get() < 0) Fail("Cannot open file", path);
+  const UniqueFd fd(::open(path.c_str(), O_RDWR | O_CLOEXEC));
+  if (!fd.Valid()) Fail("Cannot open file", path);
   struct stat st {};
-  if (::fstat(fd.get(), &st) != 0) Fail("Cannot read file", path);
+  if (::fstat(fd.Get(), &st) != 0) Fail("Cannot read file", path);
   const std::int64_t size = st.st_size;
   if (size == 0) return false;
 
@@ -76,7 +73,7 @@ bool CutTornTail(const std::string& path) {
   while (end > 0) {
     const std::int64_t from = end > kChunk ? end - kChunk : 0;
     chunk.resize(static_cast<std::size_t>(end - from));
-    ReadExactly(fd.get(), chunk.data(), chunk.size(), from, path);
+    ReadExactly(fd.Get(), chunk.data(), chunk.size(), from, path);
     const void* lf = ::memrchr(chunk.data(), '\n', chunk.size());
     if (lf != nullptr) {
       keep = from + (static_cast<const char*>(lf) - chunk.data()) + 1;
@@ -85,7 +82,7 @@ bool CutTornTail(const std::string& path) {
     end = from;
   }
   if (keep == size) return false;
-  if (::ftruncate(fd.get(), static_cast<off_t>(keep)) != 0) Fail("Cannot cut file", path);
+  if (::ftruncate(fd.Get(), static_cast<off_t>(keep)) != 0) Fail("Cannot cut file", path);
   return true;
 }
 

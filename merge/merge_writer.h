@@ -1,26 +1,33 @@
 #pragma once
-// MergeWriter: the merge file open for writing, either created empty or appended to. Every write
-// goes out whole or raises EInOutError (a full disk); a write cut short by a crash leaves a torn last
-// line, which CutTornTail removes before the next merge reads the file.
+// MergeWriter: the merge file open for writing, either made afresh or appended to. A fresh file is
+// written as "<merge file>.tmp" and Close() puts it in place durably (flushed before the rename, the
+// folder after it), so a crash or a power loss never leaves a half-made merge file under its name;
+// dropped without Close() (an error on the way), the temporary file goes and the folder is as it
+// was. Appends go to the file itself and Close() flushes them; a crash half-way leaves a torn last
+// line, which CutTornTail removes before the next merge reads the file. Every failure raises
+// EInOutError (EDiskFull for a full disk).
 #include <cstddef>
 #include <string>
+
+#include "support/unique_fd.h"
 
 namespace arl {
 
 class MergeWriter {
  public:
   enum class Mode { Create, Append };
-  MergeWriter(const std::string& path, Mode mode);  // raises EInOutError
+  MergeWriter(const std::string& path, Mode mode);
   ~MergeWriter();
   MergeWriter(const MergeWriter&) = delete;
   MergeWriter& operator=(const MergeWriter&) = delete;
 
-  void Write(const char* data, std::size_t size);  // raises EInOutError
+  void Write(const char* data, std::size_t size);
+  // Puts what was written in place durably; nothing is written after it.
   void Close();
 
  private:
-  std::string path_;
-  int fd_ = -1;
+  std::string path_, tempPath_;  // tempPath_ is empty when appending
+  UniqueFd fd_;
 };
 
 // Cuts a file that does not end in a line break back to just after its last LF (to empty when it

@@ -21,9 +21,13 @@ bool RebuildMergeFile(MergeRun& run, const std::string& ticker) {
   }
   MergeWriter out(mergePath, MergeWriter::Mode::Create);
 
+  // A cancel keeps the whole lines written so far in place: the next merge goes on from them.
   for (const auto& file : files) {
     s.SetStatus(merge_text::StatusYear(ticker, std::to_string(StrToInt(file.year))));
-    if (!s.GoOn()) return false;
+    if (!s.GoOn()) {
+      out.Close();
+      return false;
+    }
     const std::string path = layout.currencyDir + file.name;
     {
       TextReader reader(path);
@@ -31,7 +35,10 @@ bool RebuildMergeFile(MergeRun& run, const std::string& ticker) {
       // A year file whose first line is empty is left out whole.
       if (!reader.ReadLine(first) || first.empty()) continue;
     }
-    if (!run.Copy(path, 0, out)) return false;
+    if (!run.Copy(path, 0, out)) {
+      out.Close();
+      return false;
+    }
   }
   out.Close();
   s.outcome.MergeFileWritten(ticker);

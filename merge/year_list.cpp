@@ -11,11 +11,13 @@ constexpr char kYearPattern[] = "m#\\d{4}#";
 }
 
 CurrencyLayout::CurrencyLayout(Session& s, const std::string& ticker)
-    : options(s.Options()),
-      tickerDir(s.paths.DataDir + ticker + "/"),
-      currencyDir(options.CurrencyDir(s.paths.DataDir, ticker)),
+    : paths(s.paths),
+      ticker(ticker),
+      options(s.Options()),
+      tickerDir(paths.TickerDir(ticker)),
+      currencyDir(paths.CurrencyDir(options, ticker)),
       headName(options.prefix),
-      mergePath(currencyDir + options.MergeFileName()) {}
+      mergePath(paths.MergeFilePath(options, ticker)) {}
 
 std::vector<YearFileName> ListYearFiles(const CurrencyLayout& layout) {
   if (!DirectoryExists(layout.tickerDir)) CreateDir(layout.tickerDir);

@@ -13,13 +13,15 @@ namespace arl {
 // The paths of one currency, from the options read once when the layout is made.
 struct CurrencyLayout {
   CurrencyLayout(Session& s, const std::string& ticker);
+  Paths paths;
+  std::string ticker;
   RunOptions options;
   std::string tickerDir;    // DataDir + ticker + "/"
   std::string currencyDir;  // tickerDir + "1min/" (the sub-folder chosen) or tickerDir
   std::string headName;     // the file-name prefix
   std::string mergePath;
   std::string YearFilePath(int year) const {
-    return currencyDir + options.YearFileName(std::to_string(year));
+    return paths.YearFilePath(options, ticker, std::to_string(year));
   }
 };
 

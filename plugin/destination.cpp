@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "report.h"
+#include "support/durable_file.h"
 
 namespace arl::plugin {
 
@@ -116,17 +117,13 @@ bool AtomicFile::Write(const void* data, std::size_t size, std::string& problem)
 }
 
 bool AtomicFile::Commit(std::time_t modified, std::string& problem) {
-  if (::fsync(file_.Get()) != 0) {
-    problem = "cannot write " + name_ + ": " + SystemText(errno);
-    return false;
-  }
   if (modified != 0) {
     const struct timespec times[2] = {{0, UTIME_OMIT}, {modified, 0}};
     ::futimens(file_.Get(), times);
   }
-  if (::renameat(folder_, tempName_.c_str(), folder_, name_.c_str()) != 0) {
-    problem = "cannot replace " + name_ + ": " + SystemText(errno);
-    return false;  // the destructor removes the temporary file
+  if (const int error = PutInPlaceAt(file_.Get(), folder_, tempName_, name_); error != 0) {
+    problem = "cannot write " + name_ + ": " + SystemText(error);
+    return false;  // the destructor removes the temporary file when it is still there
   }
   file_.Reset();
   return true;

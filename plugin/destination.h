@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "unique_fd.h"
+#include "support/unique_fd.h"
 
 namespace arl::plugin {
 

@@ -14,7 +14,7 @@
 #include <memory>
 #include <set>
 
-#include "unique_fd.h"
+#include "support/unique_fd.h"
 
 namespace arl::plugin {
 

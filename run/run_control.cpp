@@ -39,14 +39,6 @@ std::unique_ptr<HomeLock> LockHome(Session& s) {
 
 }  // namespace
 
-FormatSettings RunFormats(const RunOptions& options) {
-  FormatSettings f;
-  f.ShortDateFormat = "yyyy/mm/dd";
-  f.DateSeparator = options.dateSeparator;
-  f.LongTimeFormat = options.timeFormat;
-  return f;
-}
-
 void RunOnce(Session& s, const OptionValues& options) {
   s.cancel.Reset();
   const std::unique_ptr<HomeLock> lock = LockHome(s);

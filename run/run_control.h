@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "run/session.h"
+#include "support/output_line.h"  // RunFormats
 
 namespace arl {
 
@@ -16,10 +17,6 @@ namespace arl {
 // An error that escaped the steps is rethrown after the idle state, for the front end's top-level
 // handler; s.outcome tells what failed. The cancel token is re-armed at the start and at the end.
 void RunOnce(Session& s, const OptionValues& options);
-
-// The run-wide formats for the options: short date "yyyy/mm/dd", the chosen date separator, the
-// time format as typed, time separator ":".
-FormatSettings RunFormats(const RunOptions& options);
 
 // A confirmed cancel, from any thread: sets the session's cancel token and logs "キャンセルします...".
 // Raises what AddLog raises, after the token is set.

@@ -15,19 +15,6 @@
 
 namespace arl {
 
-Paths Paths::ForAppDir(std::string appDir) {
-  if (appDir.empty() || appDir.back() != '/') appDir += '/';
-  Paths p;
-  p.AppDir = appDir;
-  p.ArchiveDir = appDir + "OriginalArchive/";
-  p.DataDir = appDir + "HistoricalData/";
-  p.LogPath = appDir + kLogFileName;
-  p.SettingsPath = appDir + kSettingsFileName;
-  p.CurrencyListPath = appDir + kCurrencyListName;
-  p.LockPath = appDir + kLockFileName;
-  return p;
-}
-
 Session::Session(RunEvents& e, PageBrowser& b, Downloader& d, Paths p)
     : events(e), browser(b), downloader(d), paths(std::move(p)) {}
 

@@ -16,23 +16,13 @@
 #include "support/cancel_token.h"
 #include "support/settings.h"
 #include "support/datetime.h"
+#include "support/home_layout.h"
 #include "support/run_options.h"
 
 namespace arl {
 
 class PageBrowser;
 class Downloader;
-
-struct Paths {
-  std::string AppDir;                          // ends in "/"
-  std::string ArchiveDir;                      // AppDir + "OriginalArchive/"
-  std::string DataDir;                         // AppDir + "HistoricalData/"
-  std::string LogPath;                         // AppDir + "autorateloom.log"
-  std::string SettingsPath;                    // AppDir + "autorateloom.ini"
-  std::string CurrencyListPath;                // AppDir + "CurrencyList.txt"
-  std::string LockPath;                        // AppDir + "autorateloom.lock": one run per home
-  static Paths ForAppDir(std::string appDir);  // adds the trailing "/" when missing
-};
 
 class Session {
  public:

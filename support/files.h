@@ -30,8 +30,6 @@ bool DirectoryExists(const std::string& path);
 bool CreateDir(const std::string& path);                          // one level; false on failure, never raises
 bool DeleteFile(const std::string& path);                         // false on failure, never raises
 bool RenameFile(const std::string& from, const std::string& to);  // replaces `to`; false on failure
-// Makes `to` durable: fsync of the file and of its directory (used after atomic replacements).
-void SyncFile(const std::string& path);
 
 // A buffered reader of a text file. A line ends at CR LF, LF or CR; a last line without an end is
 // still a line. Lines are handed out as views into the reader's buffer, valid until the next call.

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <string>
 
+#include "support/durable_file.h"
 #include "support/errors.h"
 #include "support/text.h"
 

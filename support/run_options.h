@@ -26,15 +26,6 @@ struct RunOptions {
   bool subFolder = true;     // year files go to <ticker>/1min/ instead of <ticker>/
   std::string prefix = "1min_";
   bool merge = false;  // build the all-years merge files after the run
-
-  // The folder of a currency's year files below DataDir, ending in "/".
-  std::string CurrencyDir(const std::string& dataDir, const std::string& ticker) const {
-    return dataDir + ticker + "/" + (subFolder ? "1min/" : "");
-  }
-  std::string YearFileName(const std::string& year) const { return prefix + year + ".txt"; }
-  std::string MergeFileName() const { return prefix + "Merge.txt"; }
-  // The index of a year-file line's date field.
-  int DateField() const { return keepTicker ? 1 : 0; }
 };
 
 // Parses the options; raises EOptionError for the first option that cannot be used.

@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "support/disk_full.h"
+#include "support/durable_file.h"
 #include "support/errors.h"
 #include "support/fd_io.h"
 #include "support/files.h"
@@ -67,35 +67,6 @@ LineList LoadLines(const std::string& path) {
   LineList lines;
   SplitLines(ReadWholeFile(path), lines);
   return lines;
-}
-
-void WriteFileAtomically(const std::string& path, std::string_view content) {
-  // A fixed name: what a killed process left there is replaced by the next save of the same file.
-  const std::string temp = path + ".tmp";
-  int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0666);
-  if (fd < 0) {
-    const int error = errno;
-    ThrowIfDiskFull(temp, error);
-    throw EInOutError(ErrorText("Cannot create file", temp, error));
-  }
-  struct stat existing;
-  if (::stat(path.c_str(), &existing) == 0) ::fchmod(fd, existing.st_mode & 07777);  // keep its mode
-  bool ok = WriteAll(fd, content.data(), content.size()) && ::fsync(fd) == 0;
-  int error = errno;
-  if (::close(fd) != 0 && ok) {
-    ok = false;
-    error = errno;
-  }
-  if (ok && ::rename(temp.c_str(), path.c_str()) != 0) {
-    ok = false;
-    error = errno;
-  }
-  if (!ok) {
-    ::unlink(temp.c_str());
-    ThrowIfDiskFull(path, error);
-    throw EInOutError(ErrorText("Cannot write file", path, error));
-  }
-  SyncFile(path);
 }
 
 void SaveLines(const std::string& path, const LineList& lines) {

@@ -16,12 +16,8 @@ void SplitLines(std::string_view text, LineList& out);
 LineList LoadLines(const std::string& path);
 
 // Saves lines with CR LF after every line (an empty list gives an empty file), replacing the file
-// atomically (temporary file and rename). Raises EInOutError on failure.
+// durably (WriteFileAtomically). Raises EInOutError on failure.
 void SaveLines(const std::string& path, const LineList& lines);
-
-// Replaces the file's whole content through a temporary file beside it, fsync and rename, so that a
-// crash leaves either the old or the new content. Raises EInOutError on failure.
-void WriteFileAtomically(const std::string& path, std::string_view content);
 
 // Sorts ascending without regard to ASCII letter case (ties keep a stable byte order).
 void SortCaseInsensitive(LineList& lines);

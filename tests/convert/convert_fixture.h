@@ -27,7 +27,7 @@ class ConvertTest : public ::testing::Test {
     WriteFile(YearDir(year) + name, content);
   }
   bool Update(LineList days, const std::string& year = "2005") {
-    return UpdateCurrencyYearFiles(s(), days, YearDir(year), year);
+    return UpdateCurrencyYearFiles(s(), days, year);
   }
   bool UpdateAll(const std::string& year = "2005") {
     LineList days;

@@ -171,7 +171,7 @@ TEST(ReferenceEquivalenceTest, RandomDaysOptionsAndWindowsGiveTheSameFilesAndLog
       a.host.logged.clear();
       std::vector<std::string> refLog;
       LineList copy = window;
-      const bool got = UpdateCurrencyYearFiles(a.session, copy, a.session.paths.ArchiveDir + "2005/", "2005");
+      const bool got = UpdateCurrencyYearFiles(a.session, copy, "2005");
       const bool want = ReferenceUpdate(b.session.paths, options, formats, window,
                                         b.session.paths.ArchiveDir + "2005/", "2005", refLog);
       ASSERT_EQ(got, want);

@@ -64,6 +64,25 @@ TEST_F(MergeRebuildTest, CopyStartingInsideCrLfSkipsItsLf) {
   EXPECT_EQ(ReadFile(target), "b2\r\n");
 }
 
+// A fresh merge file appears under its name only when it is complete: one dropped on the way (an
+// error) leaves the old file and no temporary file.
+TEST_F(MergeRebuildTest, AFreshMergeFileReplacesTheOldOneOnlyWhenClosed) {
+  const std::string target = s.paths.AppDir + "merge.txt";
+  WriteFile(target, "old\r\n");
+  {
+    MergeWriter out(target, MergeWriter::Mode::Create);
+    out.Write("new\r\n", 5);
+    EXPECT_EQ(ReadFile(target), "old\r\n");
+  }
+  EXPECT_EQ(ReadFile(target), "old\r\n");
+  EXPECT_FALSE(FileExists(target + ".tmp"));
+  MergeWriter out(target, MergeWriter::Mode::Create);
+  out.Write("new\r\n", 5);
+  out.Close();
+  EXPECT_EQ(ReadFile(target), "new\r\n");
+  EXPECT_FALSE(FileExists(target + ".tmp"));
+}
+
 TEST_F(MergeRebuildTest, StatusShowsTheLastWholeLineWritten) {
   const std::string all = WriteYears(2008, 2008);
   CopyTuning tuning;
