@@ -20,6 +20,7 @@ inline double Median(std::vector<double> v) {
 
 struct Turns {
   std::vector<double> a, b;  // seconds of each side, in the order taken
+  std::vector<double> cpuB;  // processor seconds of side b
   long peakKbB = 0;          // the largest peak memory of side b
   double MedianA() const { return Median(a); }
   double MedianB() const { return Median(b); }
@@ -33,11 +34,13 @@ inline Turns Interleave(int reps, const std::function<ProcessResult()>& a,
     t.a.push_back(a().seconds);
     const ProcessResult r = b();
     t.b.push_back(r.seconds);
+    t.cpuB.push_back(r.cpuSeconds);
     t.peakKbB = std::max(t.peakKbB, r.peakKb);
   }
   return t;
 }
 
+// "0.812 0.790 0.801"
 inline std::string SecondsList(const std::vector<double>& v) {
   std::string s;
   char buf[32];
@@ -46,6 +49,11 @@ inline std::string SecondsList(const std::vector<double>& v) {
     s += buf;
   }
   return s;
+}
+
+// "runs 0.812 0.790 s (cpu 0.31 0.30 s)": the wall clock of side b and its processor time.
+inline std::string RunsOf(const Turns& t) {
+  return "runs " + SecondsList(t.b) + " s (cpu " + SecondsList(t.cpuB) + " s)";
 }
 
 class Verdicts {

@@ -55,9 +55,8 @@ inline CliHome MeasureFirstSync(CliBench& b, const tools::FakeSite& site, const 
   if (FilesIn(shellDir, ".txt").size() != archives) Fail("the curl + unzip loop missed archives");
   if (DayFilesIn(home) != archives) Fail("the first sync missed archives");
   b.verdicts.Add("(5) first sync / curl+unzip loop", sync.MedianB() / sync.MedianA(), 0.5, "x",
-                 "runs " + SecondsList(sync.b) + " s; loop " + SecondsList(sync.a) + " s; " +
-                     std::to_string(archives) + " archives of " + std::to_string(tickers.size()) +
-                     " tickers");
+                 RunsOf(sync) + "; loop " + SecondsList(sync.a) + " s; " + std::to_string(archives) +
+                     " archives of " + std::to_string(tickers.size()) + " tickers");
   return home;
 }
 

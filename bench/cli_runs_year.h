@@ -62,9 +62,8 @@ inline void MeasureYearConversion(CliBench& b) {
   std::vector<std::string> yearFiles;
   for (const auto& t : day.tickers) yearFiles.push_back(home.YearFile(t, kYear));
   b.verdicts.Add("(1) full-year rebuild / cat", rebuild.MedianB() / rebuild.MedianA(), 2.0, "x",
-                 "runs " + SecondsList(rebuild.b) + " s; cat of the day files into a file " +
-                     SecondsList(rebuild.a) + " s; " + std::to_string(yearFiles.size()) + " year files, " +
-                     Megabytes(TotalSize(yearFiles)));
+                 RunsOf(rebuild) + "; cat of the day files into a file " + SecondsList(rebuild.a) + " s; " +
+                     std::to_string(yearFiles.size()) + " year files, " + Megabytes(TotalSize(yearFiles)));
 
   // (2) The year as the rebuild left it; the site publishes the last day, with every ticker.
   const SizeRecord before(yearFiles);
@@ -84,8 +83,7 @@ inline void MeasureYearConversion(CliBench& b) {
       });
   if (before.Unchanged()) Fail("the daily run appended nothing");
   b.verdicts.Add("(2) daily append / cat", append.MedianB() / append.MedianA(), 0.3, "x",
-                 "runs " + SecondsList(append.b) + " s; cat of the year files into a file " +
-                     SecondsList(append.a) + " s");
+                 RunsOf(append) + "; cat of the year files into a file " + SecondsList(append.a) + " s");
 }
 
 }  // namespace arl::benchutil
