@@ -18,6 +18,7 @@ inline double Median(std::vector<double> v) {
   return v.empty() ? 0 : v[v.size() / 2];
 }
 
+// The measurements of one figure: both sides' wall clocks, side b's processor time and memory.
 struct Turns {
   std::vector<double> a, b;  // seconds of each side, in the order taken
   std::vector<double> cpuB;  // processor seconds of side b
@@ -56,6 +57,7 @@ inline std::string RunsOf(const Turns& t) {
   return "runs " + SecondsList(t.b) + " s (cpu " + SecondsList(t.cpuB) + " s)";
 }
 
+// The figures of a benchmark, printed as they come and once more together at the end.
 class Verdicts {
  public:
   // One figure: `value` against `limit`, with the measurements it came from.

@@ -1,7 +1,8 @@
 #pragma once
 // File chores of the end-to-end benchmark that stay outside every timing: a scratch tree, whole-file
-// writes, sizes, cutting files back to a recorded size. Every failure ends the benchmark with a
-// message (status 2): a benchmark on a half-prepared tree would measure the wrong thing.
+// writes, year files made from another year, sizes, taking files and folders back to a recorded state. Every
+// failure ends the benchmark with a message (status 2): a benchmark on a half-prepared tree would measure the
+// wrong thing.
 #include <unistd.h>
 
 #include <algorithm>
@@ -16,8 +17,17 @@ namespace arl::benchutil {
 
 namespace fs = std::filesystem;
 
+// The scratch tree that Fail removes on its way out (gigabytes must not stay behind in /tmp).
+inline std::string& ScratchToRemove() {
+  static std::string path;
+  return path;
+}
+
 [[noreturn]] inline void Fail(const std::string& what) {
   std::fprintf(stderr, "bench: %s\n", what.c_str());
+  std::error_code ec;
+  if (!ScratchToRemove().empty() && std::getenv("ARL_BENCH_KEEP") == nullptr)
+    fs::remove_all(ScratchToRemove(), ec);
   std::exit(2);
 }
 
@@ -35,6 +45,21 @@ inline std::string ReadFile(const std::string& path) {
   std::fclose(f);
   if (!ok) Fail("cannot read " + path);
   return text;
+}
+
+// The year file's text with the first `from` of every line (its date) changed to `to`.
+inline std::string WithYear(const std::string& text, const std::string& from, const std::string& to) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t at = 0; at < text.size();) {
+    std::size_t end = text.find('\n', at);
+    end = end == std::string::npos ? text.size() : end + 1;
+    std::string line = text.substr(at, end - at);
+    if (const auto y = line.find(from); y != std::string::npos) line.replace(y, from.size(), to);
+    out += line;
+    at = end;
+  }
+  return out;
 }
 
 // The regular files directly in `dir` (full paths), sorted, optionally only those ending in `ending`.
@@ -104,6 +129,7 @@ class ScratchTree {
     std::string pattern = (fs::temp_directory_path() / "arl-cli-bench-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) Fail("cannot make a scratch directory");
     path_ = pattern + "/";
+    ScratchToRemove() = path_;
   }
   ~ScratchTree() {
     if (std::getenv("ARL_BENCH_KEEP") != nullptr) {
@@ -112,6 +138,7 @@ class ScratchTree {
     }
     std::error_code ec;
     fs::remove_all(path_, ec);
+    ScratchToRemove().clear();
   }
   ScratchTree(const ScratchTree&) = delete;
   ScratchTree& operator=(const ScratchTree&) = delete;

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 
 #include "bench/cli_bench.h"
 #include "bench/cli_runs_merge.h"
@@ -24,7 +25,9 @@
 using namespace arl;
 using namespace arl::benchutil;
 
-int main(int argc, char** argv) {
+namespace {
+
+int Measure(int argc, char** argv) {
   const ScratchTree scratch;
   CliBench b;
   b.scratch = scratch.path();
@@ -53,4 +56,14 @@ int main(int argc, char** argv) {
 
   b.verdicts.Add("(6) peak memory of any run", b.peakKb / 1024.0, 256, "MB", "ru_maxrss from wait4");
   return b.verdicts.Summarize() ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    return Measure(argc, argv);
+  } catch (const std::exception& e) {
+    Fail(e.what());  // a generator or a file step that raised: nothing measured can be trusted
+  }
 }

@@ -14,21 +14,6 @@
 
 namespace arl::benchutil {
 
-// The year file's text with the first `from` of every line (its date) changed to `to`.
-inline std::string WithYear(const std::string& text, const std::string& from, const std::string& to) {
-  std::string out;
-  out.reserve(text.size());
-  for (std::size_t at = 0; at < text.size();) {
-    std::size_t end = text.find('\n', at);
-    end = end == std::string::npos ? text.size() : end + 1;
-    std::string line = text.substr(at, end - at);
-    if (const auto y = line.find(from); y != std::string::npos) line.replace(y, from.size(), to);
-    out += line;
-    at = end;
-  }
-  return out;
-}
-
 // A home with `years` years of `ticker`'s history, the newest being the synced home's two.
 inline CliHome MergeHome(const CliBench& b, const CliHome& synced, const std::string& url,
                          const std::string& ticker, int years) {
