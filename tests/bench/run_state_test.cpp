@@ -49,5 +49,16 @@ TEST(RunState, ChildProcessStatusOutputAndMissingProgram) {
   EXPECT_EQ(RunProcess({dir / "no-such-program"}, dir / "out").exitCode, 127);
 }
 
+// A small whole benchmark: every state it prepares holds (status 2 when not), and every figure is there.
+TEST(CliRunsBench, SmallRunMeasuresEveryFigure) {
+  test::TempDir dir;
+  const ProcessResult r = RunProcess({test::BinDir() + "bench_cli_runs", "4", "2", "1"}, dir / "out");
+  const std::string out = ReadFile(dir / "out");
+  ASSERT_TRUE(r.exitCode == 0 || r.exitCode == 1) << out;
+  const std::string summary = out.substr(out.find("summary"));
+  for (const char* figure : {"(1) ", "(2) ", "(3) ", "(4) daily run", "(4) daily merge", "(5) ", "(6) "})
+    EXPECT_NE(summary.find(figure), std::string::npos) << figure << "\n" << out;
+}
+
 }  // namespace
 }  // namespace arl::benchutil
