@@ -1,12 +1,17 @@
-// The headless host: stop requests taken as a confirmed cancel at the next pump, boxes answered
-// with OK on stderr, the log on stdout, the status line only on a terminal, and the settings file
-// written back with the geometry it had.
-#include "cli/headless_host.h"
-
+// The headless front end's events and stop signals: the log on stdout, boxes on stderr, the status
+// line only on a terminal, a stop signal taken by the watcher thread as one cancel request, and the
+// settings file written back with the geometry it had.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
+#include <thread>
 
+#include "cli/headless_events.h"
+#include "cli/stop_signals.h"
+#include "run/run_control.h"
 #include "support/profile.h"
 #include "tests/common/fake_host.h"
 
@@ -28,15 +33,9 @@ struct HeadlessFixture : ::testing::Test {
       : settings(home / "autorateloom.ini"),
         out(std::tmpfile()),
         err(std::tmpfile()),
-        host(settings, out, err, statusOnErr),
-        session(host, browser, downloader, Paths::ForAppDir(home.path())) {
+        events(settings, out, err, statusOnErr),
+        session(events, browser, downloader, Paths::ForAppDir(home.path())) {
     PrepareWorkingFolders(session.paths);
-    host.Attach(session);
-    host.stopRequested = [this] {
-      bool s = stop;
-      stop = false;
-      return s;
-    };
   }
   ~HeadlessFixture() override {
     std::fclose(out);
@@ -46,55 +45,43 @@ struct HeadlessFixture : ::testing::Test {
   HeadlessSettings settings;
   std::FILE* out;
   std::FILE* err;
-  HeadlessHost host;
+  HeadlessEvents events;
   FakeBrowser browser;
   FakeDownloader downloader;
   Session session;
-  bool stop = false;
 };
 
-TEST_F(HeadlessFixture, StopRequestIsTakenOnceAtTheNextPump) {
-  host.Pump();
-  EXPECT_TRUE(host.GoOn());
-  stop = true;
-  EXPECT_TRUE(host.GoOn()) << "nothing happens before the run polls";
-  host.Pump();
-  EXPECT_FALSE(host.GoOn());
-  EXPECT_TRUE(host.CancelTaken());
-  stop = true;
-  host.Pump();  // a cancel already under way is not logged again
+TEST_F(HeadlessFixture, AStopSignalIsOneCancelRequestTakenOnTheWatcherThread) {
+  int requests = 0;
+  std::thread::id where;
+  {
+    StopSignals signals([&] {
+      ++requests;
+      where = std::this_thread::get_id();
+      RequestCancel(session);
+    });
+    EXPECT_FALSE(signals.Received());
+    ::kill(::getpid(), SIGINT);  // blocked here, taken by the watcher
+    for (int i = 0; i < 500 && !signals.Received(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    for (int i = 0; i < 500 && requests == 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    EXPECT_TRUE(signals.Received());
+  }
+  EXPECT_EQ(requests, 1);
+  EXPECT_NE(where, std::this_thread::get_id());
+  EXPECT_FALSE(session.GoOn());
   EXPECT_EQ(ReadFile(session.paths.LogPath), "キャンセルします...\r\n");
   EXPECT_EQ(Contents(out), "キャンセルします...\n");
-  EXPECT_EQ(host.Memo1().Lines(), LineList{"キャンセルします..."});
 }
 
-TEST_F(HeadlessFixture, CancelWithoutALogFileStillStopsAndDoesNotThrowOutOfPump) {
-  std::remove(session.paths.LogPath.c_str());
-  stop = true;
-  EXPECT_NO_THROW(host.Pump());
-  EXPECT_FALSE(host.GoOn());
-  EXPECT_NE(Contents(err).find("log file"), std::string::npos);
-}
-
-TEST_F(HeadlessFixture, IdleStateSetsTheFlagWithoutTakingLateStops) {
-  host.SetGoOn(false);
-  stop = true;
-  host.LeaveBusyUi();
-  EXPECT_TRUE(host.GoOn());
-  EXPECT_FALSE(host.CancelTaken());
-}
-
-TEST_F(HeadlessFixture, BoxesGoToStderrAndAreAnsweredOk) {
-  host.MessageBoxOk("line one\r\nline two", "info");
-  EXPECT_TRUE(host.ConfirmOkCancel("キャンセルしますか？", "確認"));
+TEST_F(HeadlessFixture, BoxesGoToStderr) {
+  events.MessageBoxOk("line one\r\nline two", "info");
   const std::string e = Contents(err);
   EXPECT_NE(e.find("[info]\nline one\r\nline two\n"), std::string::npos) << e;
-  EXPECT_NE(e.find("[確認]\nキャンセルしますか？\n-> OK\n"), std::string::npos) << e;
   EXPECT_EQ(Contents(out), "");
 }
 
 TEST_F(HeadlessFixture, LogLinesGoToStdoutAndStatusStaysOffAPipe) {
-  host.SetStatus("処理中");
+  session.SetStatus("処理中");
   session.AddLog("a\r\nb");
   EXPECT_EQ(Contents(out), "a\nb\n");
   EXPECT_EQ(Contents(err), "");
@@ -105,9 +92,9 @@ struct TerminalFixture : HeadlessFixture {
 };
 
 TEST_F(TerminalFixture, StatusLineIsLiftedForEachLogLine) {
-  host.SetStatus("処理中");
+  session.SetStatus("処理中");
   session.AddLog("x");
-  host.ClearStatusLine();
+  events.ClearStatusLine();
   EXPECT_EQ(Contents(err), "\r\033[K処理中\r\033[K\r\033[K処理中\r\033[K");
   EXPECT_EQ(Contents(out), "x\n");
 }
