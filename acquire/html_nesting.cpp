@@ -121,7 +121,7 @@ bool NestingWithin(std::string_view html, std::size_t limit) {
       continue;
     }
     if (NeverPiles(name) || (selfClosing && (foreignOpen > 0 || IsForeignRoot(name)))) continue;
-    foreignOpen += IsForeignRoot(name) ? 1 : 0;
+    if (IsForeignRoot(name)) ++foreignOpen;
     open.push_back(std::move(name));
     if (open.size() > limit) return false;
   }

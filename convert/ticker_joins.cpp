@@ -56,7 +56,8 @@ void TickerJoins::SetPending(std::vector<Waiting> parts) {
   waiting_ = std::move(parts);
   for (std::size_t i = 0; i < pending_.size(); ++i) {
     pending_[i] = 0;
-    for (const Waiting& part : waiting_) pending_[i] |= (*part.lines)[i].empty() ? 0 : 1;
+    for (const Waiting& part : waiting_)
+      if (!(*part.lines)[i].empty()) pending_[i] = 1;
   }
 }
 

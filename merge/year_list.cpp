@@ -10,14 +10,14 @@ namespace {
 constexpr char kYearPattern[] = "m#\\d{4}#";
 }
 
-CurrencyLayout::CurrencyLayout(Session& s, const std::string& ticker)
+CurrencyLayout::CurrencyLayout(Session& s, const std::string& name)
     : paths(s.paths),
-      ticker(ticker),
+      ticker(name),
       options(s.Options()),
-      tickerDir(paths.TickerDir(ticker)),
-      currencyDir(paths.CurrencyDir(options, ticker)),
+      tickerDir(paths.TickerDir(name)),
+      currencyDir(paths.CurrencyDir(options, name)),
       headName(options.prefix),
-      mergePath(paths.MergeFilePath(options, ticker)) {}
+      mergePath(paths.MergeFilePath(options, name)) {}
 
 std::vector<YearFileName> ListYearFiles(const CurrencyLayout& layout) {
   if (!DirectoryExists(layout.tickerDir)) CreateDir(layout.tickerDir);

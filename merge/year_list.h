@@ -12,7 +12,7 @@ namespace arl {
 
 // The paths of one currency, from the options read once when the layout is made.
 struct CurrencyLayout {
-  CurrencyLayout(Session& s, const std::string& ticker);
+  CurrencyLayout(Session& s, const std::string& name);
   Paths paths;
   std::string ticker;
   RunOptions options;

@@ -119,10 +119,11 @@ bool TBRegExp::Match(std::string_view pattern, std::string_view target) {
   if (rc < 0) Fail(EngineMessage(rc));
   // Keep copies: the caller's target may be gone by the time the groups are read.
   const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(compiled_->data);
-  compiled_->groups.assign(compiled_->group_count, std::string());
+  compiled_->groups.assign(static_cast<std::size_t>(compiled_->group_count), std::string());
   for (int g = 0; g < compiled_->group_count && g < rc; ++g) {
-    const PCRE2_SIZE start = ovector[2 * g], end = ovector[2 * g + 1];
-    if (start != PCRE2_UNSET && end >= start) compiled_->groups[g].assign(subject + start, end - start);
+    const auto at = static_cast<std::size_t>(g);
+    const PCRE2_SIZE start = ovector[2 * at], end = ovector[2 * at + 1];
+    if (start != PCRE2_UNSET && end >= start) compiled_->groups[at].assign(subject + start, end - start);
   }
   state_ = MatchState::Matched;
   return true;
@@ -131,7 +132,7 @@ bool TBRegExp::Match(std::string_view pattern, std::string_view target) {
 std::string TBRegExp::MatchedText(int i) const {
   if (state_ == MatchState::None || !compiled_) throw EBRegExpError("no strings now");
   if (i < 0 || i >= GroupCount()) throw EBRegExpError("index out of range");
-  return compiled_->groups[i];
+  return compiled_->groups[static_cast<std::size_t>(i)];
 }
 
 int TBRegExp::GroupCount() const { return compiled_ ? compiled_->group_count : 0; }
