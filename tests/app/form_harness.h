@@ -81,8 +81,10 @@ struct FormHarness {
     return c;
   }
   TForm1& Make() { return Make(Config()); }
-  TForm1& Make(FormConfig c) {
-    form = std::make_unique<TForm1>(browser, downloader, std::move(c));
+  TForm1& Make(FormConfig c) { return Make(std::move(c), browser, downloader); }
+  // A window over another browser and downloader, which must outlive it.
+  TForm1& Make(FormConfig c, PageBrowser& pages, Downloader& files) {
+    form = std::make_unique<TForm1>(pages, files, std::move(c));
     return *form;
   }
   // Starts a run (by default as 実行 does) and returns once it has ended and the window is idle
