@@ -158,6 +158,29 @@ class FormRunTest : public QObject {
     QTRY_VERIFY(!f.isVisible());
     QVERIFY(h.Log().ends_with("キャンセルしました\r\n処理完了\r\n"));
   }
+
+  void closingConfirmedAfterTheRunEndedClosesAtOnce() {
+    FormHarness h;
+    TForm1& f = h.Make();
+    f.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f));
+    h.Get<QLineEdit>("EditURL")->setText(QString::fromLatin1(kIndex));
+    h.browser.waitMs = 300;
+    std::atomic<bool> atIndex = false;
+    h.browser.onNavigate = [&](const std::string& a) { atIndex = atIndex || a == kIndex; };
+    // The user answers the question only after the run has ended by itself.
+    h.answer = [&](const BoxRequest& r) {
+      return r.kind != BoxRequest::Kind::OkCancel || QTest::qWaitFor([&] { return !f.Running(); }, 5000);
+    };
+    bool closed = false;
+    QVERIFY(h.RunToItsEnd([&] {
+      f.Button1Click();
+      QTRY_VERIFY(atIndex);
+      closed = f.close();
+    }));
+    QVERIFY(closed);
+    QVERIFY(!f.isVisible());
+  }
 };
 
 QTEST_MAIN(FormRunTest)
