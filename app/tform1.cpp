@@ -17,9 +17,9 @@
 #include "acquire/page_access.h"
 #include "acquire/page_browser.h"
 #include "run/run_control.h"
-#include "support/settings.h"
 #include "support/datetime.h"
 #include "support/files.h"
+#include "support/settings.h"
 #include "support/text.h"
 
 namespace arl {
@@ -156,13 +156,11 @@ void TForm1::OnRunFinished() {
   }
 }
 
-bool TForm1::ConfirmCancel() {
-  if (!Box({BoxRequest::Kind::OkCancel, "キャンセルしますか？", "確認"})) return false;
-  return running_;  // the run may have ended while the question was open
-}
+bool TForm1::ConfirmCancel() { return Box({BoxRequest::Kind::OkCancel, "キャンセルしますか？", "確認"}); }
 
 void TForm1::CancelButtonClick() {
-  if (!running_ || !CancelButton->isEnabled() || !ConfirmCancel()) return;
+  // The run may have ended while the question was open: then there is nothing left to cancel.
+  if (!running_ || !CancelButton->isEnabled() || !ConfirmCancel() || !running_) return;
   CancelButton->setEnabled(false);
   try {
     RequestCancel(session_);
@@ -182,6 +180,10 @@ void TForm1::closeEvent(QCloseEvent* event) {
   if (closePending_) return;
   if (CancelButton->isEnabled()) {
     if (!ConfirmCancel()) return;
+    if (!running_) {  // the run ended while the question was open: nothing is left to wait for
+      event->accept();
+      return;
+    }
     CancelButton->setEnabled(false);
     try {
       RequestCancel(session_);

@@ -86,7 +86,7 @@ class TForm1 : public QMainWindow, private RunEvents {
   void OnRunFinished();
   void EnterBusyUi();
   void LeaveBusyUi();
-  bool ConfirmCancel();
+  bool ConfirmCancel();  // asks "キャンセルしますか？"; true for OK
   StoredSettings CurrentSettings() const;
   void FormCreate();
   void BuildControls();
@@ -102,9 +102,9 @@ class TForm1 : public QMainWindow, private RunEvents {
   int createdWidth_ = 928, createdHeight_ = 694;
   bool shownOnce_ = false, running_ = false, closePending_ = false, lastRunFailed_ = false;
   QThread* runThread_ = nullptr;
-  std::string runError_;        // the text of the error that ended the last run ("" when none)
-  bool runRaised_ = false;      // an error escaped the last run (or kept it from starting)
-  StoredSettings runSettings_;  // what the run being started saves
+  std::string runError_;              // the text of the error that ended the last run ("" when none)
+  bool runRaised_ = false;            // an error escaped the last run (or kept it from starting)
+  StoredSettings runSettings_;        // what the run being started saves
   std::atomic<bool> closing_{false};  // the window is going away: the run's boxes are not shown
 
   QStatusBar* StatusBar1 = nullptr;

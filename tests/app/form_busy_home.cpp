@@ -33,19 +33,19 @@ class FormBusyHomeTest : public QObject {
     const QString statusBefore = Capture(h).status;
     {
       HomeLock other(f.session().paths.LockPath, f.session().paths.AppDir);
-      QTest::mouseClick(h.Get<QPushButton>("Button1"), Qt::LeftButton);
+      QVERIFY(h.RunToItsEnd([&] { QTest::mouseClick(h.Get<QPushButton>("Button1"), Qt::LeftButton); }));
       QCOMPARE(h.boxes.size(), std::size_t{1});
       QCOMPARE(h.boxes[0].kind, BoxRequest::Kind::Error);
       QCOMPARE(h.boxes[0].text, Refusal(f.session().paths));
       const ControlStates after = Capture(h);
       QVERIFY(after.Idle());
       QCOMPARE(after.status, statusBefore);
-      QVERIFY(f.GoOn() && !f.Running() && f.LastRunFailed());
+      QVERIFY(f.session().GoOn() && !f.Running() && f.LastRunFailed());
       QCOMPARE(h.Log(), h.boxes[0].text + "\r\n");  // nothing else: no summary, no 処理完了
       QVERIFY(!FileExists(h.home / "autorateloom.ini"));
       QCOMPARE(std::count(h.browser.navigations.begin(), h.browser.navigations.end(), kIndex), 0);
     }
-    QTest::mouseClick(h.Get<QPushButton>("Button1"), Qt::LeftButton);
+    QVERIFY(h.RunToItsEnd([&] { QTest::mouseClick(h.Get<QPushButton>("Button1"), Qt::LeftButton); }));
     QCOMPARE(std::count(h.browser.navigations.begin(), h.browser.navigations.end(), kIndex), 1);
     QCOMPARE(h.boxes.size(), std::size_t{2});  // discovery's error this time
     QVERIFY(h.Log().ends_with("処理完了\r\n"));

@@ -1,9 +1,15 @@
 #pragma once
 // A window under test: a fresh home, a scripted browser, message boxes answered by the test, and
-// lookups of the controls by their names.
+// lookups of the controls by their names. A run goes on its own thread, so what the browser's hooks
+// do to the window they hand to the window's thread (OnWindowThread).
+#include <QPushButton>
 #include <QtTest/QtTest>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "app/tform1.h"
@@ -11,28 +17,49 @@
 
 namespace arl::test {
 
-// A browser that reports busy for a number of polls after each navigation (or until released) and
-// lets the test act at each navigation.
+// A browser whose page waits last `waitMs` after each navigation (a page at `busyAddress` with
+// `busyForever`: until the run is cancelled) and that lets the test act at each navigation (on the
+// navigating thread). A wait cut short by a cancel is counted.
 class ProbeBrowser : public FakeBrowser {
  public:
   void Navigate(const std::string& address) override {
     FakeBrowser::Navigate(address);
-    pollsLeft = busyPolls;
     if (onNavigate) onNavigate(address);
   }
-  bool Busy() override {
-    if (busyForever && current == busyAddress) return true;
-    if (pollsLeft > 0) {
-      --pollsLeft;
-      return true;
-    }
-    return false;
+  void Wait(const CancelToken& cancel) override {
+    FakeBrowser::Wait(cancel);
+    const bool endless = busyForever && current == busyAddress;
+    if (!endless && waitMs <= 0) return;
+    std::mutex m;
+    std::condition_variable woken;
+    bool cancelled = false;
+    const CancelToken::Waker waker(cancel, [&] {
+      std::lock_guard lock(m);
+      cancelled = true;
+      woken.notify_all();
+    });
+    std::unique_lock lock(m);
+    if (endless)
+      woken.wait(lock, [&] { return cancelled; });
+    else
+      woken.wait_for(lock, std::chrono::milliseconds(waitMs), [&] { return cancelled; });
+    if (cancelled) ++waitsCut;
   }
   std::function<void(const std::string&)> onNavigate;
-  int busyPolls = 0, pollsLeft = 0;
+  int waitMs = 0;
   bool busyForever = false;
   std::string busyAddress;
+  std::atomic<int> waitsCut{0};
 };
+
+// Runs `work` on the window's thread and returns when it has run. From the run's thread it queues
+// behind what the run reported before, so the window shows all of that by then.
+inline void OnWindowThread(QObject& window, const std::function<void()>& work) {
+  if (QThread::currentThread() == window.thread())
+    work();
+  else
+    QMetaObject::invokeMethod(&window, work, Qt::BlockingQueuedConnection);
+}
 
 struct FormHarness {
   TempDir home;
@@ -54,11 +81,18 @@ struct FormHarness {
     return c;
   }
   TForm1& Make() { return Make(Config()); }
-  TForm1& Make(FormConfig c) {
-    form = std::make_unique<TForm1>(browser, downloader, std::move(c));
-    // The browser wait sleeps 200 ms per poll; a few ms keep the tests quick.
-    form->session().sleep = [](int ms) { QTest::qSleep(ms > 0 ? 5 : 0); };
+  TForm1& Make(FormConfig c) { return Make(std::move(c), browser, downloader); }
+  // A window over another browser and downloader, which must outlive it.
+  TForm1& Make(FormConfig c, PageBrowser& pages, Downloader& files) {
+    form = std::make_unique<TForm1>(pages, files, std::move(c));
     return *form;
+  }
+  // Starts a run (by default as 実行 does) and returns once it has ended and the window is idle
+  // again; false when it did not end in time.
+  bool RunToItsEnd(const std::function<void()>& start = {}) {
+    QSignalSpy ended(form.get(), &TForm1::RunEnded);
+    start ? start() : form->Button1Click();
+    return !ended.isEmpty() || ended.wait(10000);  // `start` may have served the run's end already
   }
   template <typename W = QWidget>
   W* Get(const char* name) {

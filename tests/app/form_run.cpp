@@ -1,7 +1,8 @@
-// Runs in the window: busy and idle states of every control, the cancel confirmation taken nested
-// inside a page wait, the top-level error handler after the closing steps, and closing during a run.
+// Runs in the window: busy and idle states of every control, the cancel confirmation taken while the
+// run waits for a page, the top-level error handler after the closing steps, and closing during a run.
 #include <QLineEdit>
 #include <QtTest/QtTest>
+#include <atomic>
 
 #include "support/profile.h"
 #include "tests/app/control_states.h"
@@ -12,7 +13,7 @@ using namespace arl::test;
 namespace {
 
 std::vector<std::string> LastLines(FormHarness& h, std::size_t n) {
-  LineList lines = h.form->Memo1().Lines();
+  LineList lines = h.form->LogPane().Lines();
   if (lines.size() < n) return lines;
   return std::vector<std::string>(lines.end() - static_cast<std::ptrdiff_t>(n), lines.end());
 }
@@ -34,8 +35,10 @@ class FormRunTest : public QObject {
     std::string iniAtStart;
     h.browser.onNavigate = [&](const std::string& a) {
       if (a != kIndex) return;
-      busy = Capture(h);
-      iniAtStart = ReadFile(h.home / "autorateloom.ini");
+      OnWindowThread(f, [&] {
+        busy = Capture(h);
+        iniAtStart = ReadFile(h.home / "autorateloom.ini");
+      });
     };
     ControlStates atError;
     std::vector<std::string> paneAtError;
@@ -48,7 +51,7 @@ class FormRunTest : public QObject {
     };
     f.show();
     QTRY_VERIFY(h.Get<QPushButton>("Button1")->isEnabled());
-    QTest::mouseClick(h.Get<QPushButton>("Button1"), Qt::LeftButton);
+    QVERIFY(h.RunToItsEnd([&] { QTest::mouseClick(h.Get<QPushButton>("Button1"), Qt::LeftButton); }));
 
     QVERIFY(!busy.button1Visible);
     QVERIFY(!busy.button1Enabled);
@@ -79,18 +82,17 @@ class FormRunTest : public QObject {
     h.Get<QLineEdit>("EditURL")->setText(QString::fromLatin1(kIndex));
     h.browser.busyForever = true;
     h.browser.busyAddress = kIndex;
-    bool requestedState = false;
-    h.browser.onNavigate = [&](const std::string& a) {
-      if (a != kIndex) return;
-      QTimer::singleShot(30, &f, [&] {
-        auto* cancel = h.Get<QPushButton>("CancelButton");
-        cancel->click();
-        // Cancel requested: the button stays in place, disabled, until the run has wound down.
-        requestedState = !cancel->isHidden() && !cancel->isEnabled() && !f.GoOn();
-      });
-    };
-    f.Button1Click();
-    QVERIFY(requestedState);
+    std::atomic<bool> atIndex = false;
+    h.browser.onNavigate = [&](const std::string& a) { atIndex = atIndex || a == kIndex; };
+    auto* cancel = h.Get<QPushButton>("CancelButton");
+    QVERIFY(h.RunToItsEnd([&] {
+      f.Button1Click();
+      QTRY_VERIFY(atIndex && !cancel->isHidden());
+      cancel->click();
+      // Cancel requested: the button stays in place, disabled, until the run has wound down.
+      QVERIFY(!cancel->isHidden() && !cancel->isEnabled());
+    }));
+    QCOMPARE(h.browser.waitsCut.load(), 1);  // the page that never loads let the run go
     // A cancel is no error: the question is the only box.
     QCOMPARE(h.boxes.size(), std::size_t{1});
     QCOMPARE(h.boxes[0].kind, BoxRequest::Kind::OkCancel);
@@ -101,29 +103,30 @@ class FormRunTest : public QObject {
              std::string("キャンセルします...\r\nキャンセルしました\r\n処理完了\r\n"));
     QVERIFY(h.Log().find("失敗 : なし\r\nキャンセルしました\r\n") != std::string::npos);
     QCOMPARE(LastLines(h, 2), (std::vector<std::string>{"キャンセルしました", "処理完了"}));
-    QVERIFY(h.Get<QPushButton>("CancelButton")->isEnabled());
-    QVERIFY(h.Get<QPushButton>("CancelButton")->isHidden());
+    QVERIFY(cancel->isEnabled());
+    QVERIFY(cancel->isHidden());
+    QVERIFY(f.session().GoOn());  // re-armed for the next run
   }
 
   void refusedCancelLeavesTheRunGoing() {
     FormHarness h;
     TForm1& f = h.Make();
     h.Get<QLineEdit>("EditURL")->setText(QString::fromLatin1(kIndex));
-    h.browser.busyPolls = 20;
+    h.browser.waitMs = 500;
     h.answer = [](const BoxRequest& r) { return r.kind != BoxRequest::Kind::OkCancel; };
+    std::atomic<bool> atIndex = false;
+    h.browser.onNavigate = [&](const std::string& a) { atIndex = atIndex || a == kIndex; };
     bool stillGoing = false;
-    h.browser.onNavigate = [&](const std::string& a) {
-      if (a != kIndex) return;
-      QTimer::singleShot(0, &f, [&] {
-        h.Get<QPushButton>("CancelButton")->click();
-        stillGoing = f.GoOn() && h.Get<QPushButton>("CancelButton")->isEnabled();
-      });
-    };
-    f.Button1Click();
+    QVERIFY(h.RunToItsEnd([&] {
+      f.Button1Click();
+      QTRY_VERIFY(atIndex);
+      h.Get<QPushButton>("CancelButton")->click();
+      stillGoing = f.session().GoOn() && h.Get<QPushButton>("CancelButton")->isEnabled();
+    }));
     QVERIFY(stillGoing);
     QCOMPARE(h.boxes.size(), std::size_t{2});
     QCOMPARE(h.boxes[1].kind, BoxRequest::Kind::Error);  // the run went on to discovery's error
-    QCOMPARE(h.browser.pollsLeft, 0);                    // the wait ran to the page's end
+    QCOMPARE(h.browser.waitsCut.load(), 0);              // the wait ran to the page's end
     QCOMPARE(WithoutSummary(h.Log()), h.boxes[1].text + "\r\n処理完了\r\n");
   }
 
@@ -133,19 +136,50 @@ class FormRunTest : public QObject {
     f.show();
     QVERIFY(QTest::qWaitForWindowExposed(&f));
     h.Get<QLineEdit>("EditURL")->setText(QString::fromLatin1(kIndex));
-    bool closedAtOnce = true, visibleAtError = false;
-    h.browser.onNavigate = [&](const std::string& a) {
-      if (a == kIndex) closedAtOnce = f.close();
-    };
+    h.browser.waitMs = 500;
+    std::atomic<bool> atIndex = false;
+    h.browser.onNavigate = [&](const std::string& a) { atIndex = atIndex || a == kIndex; };
+    bool closedAtOnce = true, visibleAtLastBox = false, visibleAtEnd = false;
     h.answer = [&](const BoxRequest&) {
-      visibleAtError = f.isVisible();
+      visibleAtLastBox = f.isVisible();
       return true;
     };
-    f.Button1Click();
+    connect(&f, &TForm1::RunEnded, [&] { visibleAtEnd = f.isVisible(); });
+    QVERIFY(h.RunToItsEnd([&] {
+      f.Button1Click();
+      QTRY_VERIFY(atIndex);
+      closedAtOnce = f.close();
+    }));
     QVERIFY(!closedAtOnce);
-    QVERIFY(visibleAtError);
+    QCOMPARE(h.boxes.size(), std::size_t{1});
+    QCOMPARE(h.boxes[0].text, std::string("キャンセルしますか？"));
+    QVERIFY(visibleAtLastBox);
+    QVERIFY(visibleAtEnd);
+    QTRY_VERIFY(!f.isVisible());
+    QVERIFY(h.Log().ends_with("キャンセルしました\r\n処理完了\r\n"));
+  }
+
+  void closingConfirmedAfterTheRunEndedClosesAtOnce() {
+    FormHarness h;
+    TForm1& f = h.Make();
+    f.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f));
+    h.Get<QLineEdit>("EditURL")->setText(QString::fromLatin1(kIndex));
+    h.browser.waitMs = 300;
+    std::atomic<bool> atIndex = false;
+    h.browser.onNavigate = [&](const std::string& a) { atIndex = atIndex || a == kIndex; };
+    // The user answers the question only after the run has ended by itself.
+    h.answer = [&](const BoxRequest& r) {
+      return r.kind != BoxRequest::Kind::OkCancel || QTest::qWaitFor([&] { return !f.Running(); }, 5000);
+    };
+    bool closed = false;
+    QVERIFY(h.RunToItsEnd([&] {
+      f.Button1Click();
+      QTRY_VERIFY(atIndex);
+      closed = f.close();
+    }));
+    QVERIFY(closed);
     QVERIFY(!f.isVisible());
-    QVERIFY(h.Log().ends_with("処理完了\r\n"));
   }
 };
 
