@@ -42,6 +42,7 @@ std::unique_ptr<HomeLock> LockHome(Session& s) {
 void RunOnce(Session& s, const OptionValues& options) {
   s.cancel.Reset();
   const std::unique_ptr<HomeLock> lock = LockHome(s);
+  s.SetCancelOpen(true);
   s.optionValues = options;
   s.outcome.Reset();
   std::exception_ptr runError, closingError;
@@ -68,6 +69,8 @@ void RunOnce(Session& s, const OptionValues& options) {
   }
 
   RunClosingStep(closingError, [&] { s.AddLog(s.outcome.Summary()); });
+  // A cancel that comes later finds the run over: it is neither taken nor logged.
+  s.SetCancelOpen(false);
   if (!s.GoOn()) RunClosingStep(closingError, [&] { s.AddLog("キャンセルしました"); });
   RunClosingStep(closingError, [&] { s.events.BusyChanged(false); });
   RunClosingStep(closingError, [&] { s.SetStatus("処理完了"); });
@@ -79,9 +82,10 @@ void RunOnce(Session& s, const OptionValues& options) {
   if (closingError) std::rethrow_exception(closingError);
 }
 
-void RequestCancel(Session& s) {
-  s.cancel.Cancel();
+bool RequestCancel(Session& s) {
+  if (!s.TakeCancel()) return false;
   s.AddLog("キャンセルします...");
+  return true;
 }
 
 }  // namespace arl

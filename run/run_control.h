@@ -18,8 +18,10 @@ namespace arl {
 // handler; s.outcome tells what failed. The cancel token is re-armed at the start and at the end.
 void RunOnce(Session& s, const OptionValues& options);
 
-// A confirmed cancel, from any thread: sets the session's cancel token and logs "キャンセルします...".
-// Raises what AddLog raises, after the token is set.
-void RequestCancel(Session& s);
+// A confirmed cancel, from any thread: while a run takes cancels (it has started and not yet decided
+// whether it was cancelled) and none was requested yet, sets the session's cancel token, logs
+// "キャンセルします..." and returns true; otherwise does nothing. Raises what AddLog raises, after
+// the token is set.
+bool RequestCancel(Session& s);
 
 }  // namespace arl

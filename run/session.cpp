@@ -18,6 +18,18 @@ namespace arl {
 Session::Session(RunEvents& e, PageBrowser& b, Downloader& d, Paths p)
     : events(e), browser(b), downloader(d), paths(std::move(p)) {}
 
+void Session::SetCancelOpen(bool open) {
+  std::lock_guard lock(cancelMutex_);
+  cancelOpen_ = open;
+}
+
+bool Session::TakeCancel() {
+  std::lock_guard lock(cancelMutex_);
+  if (!cancelOpen_ || cancel.Cancelled()) return false;
+  cancel.Cancel();
+  return true;
+}
+
 const RunOptions& Session::Options() {
   if (fixed_) return options_;
   if (parsedFrom_ != optionValues) {

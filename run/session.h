@@ -62,6 +62,10 @@ class Session {
   void SetStatus(std::string_view text) { events.StatusChanged(text); }
   // Whether the run goes on: no cancel has been requested.
   bool GoOn() const { return !cancel.Cancelled(); }
+  // Whether a cancel request is taken now: from the start of a run until it has decided whether it
+  // was cancelled. TakeCancel sets the token only then, and says whether it did.
+  void SetCancelOpen(bool open);
+  bool TakeCancel();
   // A pane of the window now shows a list (the links just collected, or nothing).
   void ShowList(ListPane pane, const LineList& lines) { events.ListShown(pane, lines); }
   // A modal OK box whose text also goes to the log, so that an unattended run leaves it on record.
@@ -72,6 +76,8 @@ class Session {
   std::optional<OptionValues> parsedFrom_;  // what options_ was parsed from, outside a run
   bool fixed_ = false;
   std::mutex logMutex_;
+  std::mutex cancelMutex_;
+  bool cancelOpen_ = false;
 };
 
 // Creates ArchiveDir and DataDir (one level each, failures ignored) and an empty log file when none

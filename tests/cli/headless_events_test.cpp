@@ -54,6 +54,7 @@ struct HeadlessFixture : ::testing::Test {
 TEST_F(HeadlessFixture, AStopSignalIsOneCancelRequestTakenOnTheWatcherThread) {
   int requests = 0;
   std::thread::id where;
+  session.SetCancelOpen(true);  // as a run under way
   {
     StopSignals signals([&] {
       ++requests;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "support/errors.h"
@@ -255,15 +256,21 @@ TEST(RunOutcomeTest, TheSummaryCountsWhatWasDoneAndGivesEachFailureOneLine) {
   EXPECT_FALSE(o.Failed());
 }
 
-TEST_F(RunFixture, ACancelRequestSetsTheTokenAndIsLoggedAtOnce) {
-  RequestCancel(session);
-  EXPECT_FALSE(session.GoOn());
-  EXPECT_EQ(Log(), "キャンセルします...\r\n");
-  // A run that starts after it begins afresh.
+TEST_F(RunFixture, ACancelRequestIsTakenOnlyWhileTheRunTakesCancelsAndOnlyOnce) {
+  EXPECT_FALSE(RequestCancel(session)) << "no run";
+  EXPECT_TRUE(session.GoOn());
   ServeSmallSite();
+  int requests = 0;
+  fs.browser.onWait = [&] { requests += RequestCancel(session) + RequestCancel(session); };
   RunOnce(session, session.optionValues);
-  EXPECT_GE(fs.browser.navigations.size(), 2u);
-  EXPECT_EQ(Log().find("キャンセルしました"), std::string::npos);
+  EXPECT_EQ(requests, 1);
+  EXPECT_TRUE(Log().ends_with("キャンセルします...\r\nキャンセルしました\r\n処理完了\r\n")) << Log();
+  // After the run has decided: nothing taken, nothing logged, and the next run begins afresh.
+  EXPECT_FALSE(RequestCancel(session));
+  fs.browser.onWait = nullptr;
+  RunOnce(session, session.optionValues);
+  EXPECT_GE(fs.browser.navigations.size(), 3u);
+  EXPECT_EQ(std::count(host.logged.begin(), host.logged.end(), "キャンセルします..."), 1);
 }
 
 TEST(RunFormats, DateSeparatorAndTimeFormatFollowTheOptions) {
