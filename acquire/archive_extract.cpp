@@ -15,7 +15,6 @@
 #include "acquire/day_names.h"
 #include "support/archiver.h"
 #include "support/disk_full.h"
-#include "support/durable_file.h"
 #include "support/files.h"
 
 namespace arl {
@@ -101,9 +100,9 @@ bool ExtractAndRename(Session& s, const std::string& archivePath, const std::str
 
   // The rename replaces an old day file in one step, also when it bears the extracted file's own
   // name (ddmmyy == yymmdd, as in 030203.zip).
-  // The plugin flushed the file's data; the year folder's sync makes the rename survive a power loss.
+  // The plugin flushed the file's data, so a day file is never torn. The year folder is not synced: a
+  // rename lost to a power cut leaves the day missing, and the next run fetches it again.
   const bool done = extractedOk && IsPlainFile(extracted) && RenameFile(extracted, target);
-  if (done) SyncFolder(DirectoryOf(target));
   RemoveTree(staging);
 
   std::string line = FileNameOf(archivePath) + " → " + dayName + "へのリネーム " + (done ? "OK" : "失敗");

@@ -10,7 +10,6 @@
 
 #include "acquire/url_transfer.h"
 #include "support/disk_full.h"
-#include "support/durable_file.h"
 #include "support/fd_io.h"
 #include "support/files.h"
 
@@ -161,13 +160,13 @@ bool CurlDownloader::Download(const std::string& url, const std::string& targetP
     return false;
   }
 
+  // No fsync: the archive is extracted and deleted at once, and one lost to a power cut is fetched
+  // again, since the day file it would have given is missing.
   ::fchmod(m.fd, 0644);
-  bool synced = ::fsync(m.fd) == 0;
-  int error = errno;
-  bool closed = ::close(m.fd) == 0;
-  if (synced && !closed) error = errno;
+  const bool closed = ::close(m.fd) == 0;
+  const int error = errno;
   m.fd = -1;
-  if (!synced || !closed) {
+  if (!closed) {
     ThrowIfDiskFull(tempPath, error);
     m.lastError = std::string("cannot write the temporary file: ") + std::strerror(error);
     return false;
@@ -176,8 +175,7 @@ bool CurlDownloader::Download(const std::string& url, const std::string& targetP
     m.lastError = "cannot rename the download onto " + targetPath;
     return false;
   }
-  cleanup.keepTemp = true;              // it is the target now
-  SyncFolder(DirectoryOf(targetPath));  // best effort: the archive is in place either way
+  cleanup.keepTemp = true;  // it is the target now
   return true;
 }
 

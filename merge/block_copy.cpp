@@ -1,9 +1,11 @@
 #include "merge/block_copy.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -47,7 +49,23 @@ bool BlockCopy::Run(const std::string& source, std::int64_t offset, MergeWriter&
   struct stat st {};
   const std::int64_t fileSize = ::fstat(fd, &st) == 0 ? static_cast<std::int64_t>(st.st_size) : 0;
 
-  block_.resize(blockBytes_);
+  // The file is read through a mapping where it can be: each block is checked where it lies and
+  // written from there, one copy fewer than reading it into a buffer first. The home's lock keeps
+  // other runs from changing the year file meanwhile.
+  struct Mapping {
+    void* at = MAP_FAILED;
+    std::size_t size = 0;
+    ~Mapping() {
+      if (at != MAP_FAILED) ::munmap(at, size);
+    }
+  } mapping;
+  if (fileSize > 0) {
+    mapping.size = static_cast<std::size_t>(fileSize);
+    mapping.at = ::mmap(nullptr, mapping.size, PROT_READ, MAP_PRIVATE, fd, 0);
+    if (mapping.at != MAP_FAILED) ::madvise(mapping.at, mapping.size, MADV_SEQUENTIAL);
+  }
+  const char* const mapped = mapping.at != MAP_FAILED ? static_cast<const char*>(mapping.at) : nullptr;
+  if (!mapped) block_.resize(blockBytes_);
   pendingCr_ = false;
   midLine_ = false;
   if (offset > 0) {
@@ -57,20 +75,27 @@ bool BlockCopy::Run(const std::string& source, std::int64_t offset, MergeWriter&
   }
 
   for (;;) {
-    const std::size_t got = ReadSome(fd, block_.data(), block_.size(), offset, source);
+    const char* data = nullptr;
+    std::size_t got = 0;
+    if (mapped) {
+      data = mapped + offset;
+      got = offset < fileSize ? std::min(blockBytes_, static_cast<std::size_t>(fileSize - offset)) : 0;
+    } else {
+      data = block_.data();
+      got = ReadSome(fd, block_.data(), block_.size(), offset, source);
+    }
     if (got == 0) break;
     // Cut the block back to its last LF so that it ends on a whole line; the rest is read again.
-    const void* lf = ::memrchr(block_.data(), '\n', got);
-    const std::size_t size =
-        lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - block_.data()) + 1 : got;
+    const void* lf = ::memrchr(data, '\n', got);
+    const std::size_t size = lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - data) + 1 : got;
     offset += static_cast<std::int64_t>(size);
 
-    const char* written = block_.data();
+    const char* written = data;
     std::size_t writtenSize = size;
-    if (!pendingCr_ && OnlyCrLf(block_.data(), size)) {
-      midLine_ = block_[size - 1] != '\n';
+    if (!pendingCr_ && OnlyCrLf(data, size)) {
+      midLine_ = data[size - 1] != '\n';
     } else {
-      Normalize(block_.data(), size);
+      Normalize(data, size);
       written = rewritten_.data();
       writtenSize = rewritten_.size();
     }

@@ -3,8 +3,8 @@
 // ending in CR LF, the way a file copier would: in large blocks, each cut back to its last line
 // break. A block that already holds only CR LF line ends is written as it stands; any other block
 // (LF or CR line ends, a last line without an end) is rewritten line by line. After every block the
-// window is pumped and the go-on flag polled; now and then, and after the file's last block, the
-// status bar shows the last line written. A cancel stops only where the merge file ends in a whole
+// cancel token is read; now and then, and after the file's last block, the status bar shows the last
+// line written. A cancel stops only where the merge file ends in a whole
 // line. Read and write errors raise EInOutError.
 #include <cstdint>
 #include <functional>

@@ -7,6 +7,7 @@
 // line, which CutTornTail removes before the next merge reads the file. Every failure raises
 // EInOutError (EDiskFull for a full disk).
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "support/unique_fd.h"
@@ -26,8 +27,11 @@ class MergeWriter {
   void Close();
 
  private:
+  static constexpr std::int64_t kFlushStep = std::int64_t{2} << 20;
+
   std::string path_, tempPath_;  // tempPath_ is empty when appending
   UniqueFd fd_;
+  std::int64_t written_ = 0, flushStarted_ = 0;
 };
 
 // Cuts a file that does not end in a line break back to just after its last LF (to empty when it

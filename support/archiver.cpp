@@ -1,16 +1,31 @@
 #include "support/archiver.h"
 
 #include <dlfcn.h>
+#include <link.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstring>
 #include <exception>
+#include <mutex>
 #include <vector>
 
 namespace arl {
 
 namespace {
+
+// The libraries a plugin needs (an archive library and a dozen behind it) stay loaded once the first
+// command has loaded them: every command then maps and unloads only the plugin itself, whose state
+// still starts afresh each time. They come after the plugin in the loader's list of what it loaded.
+void KeepDependenciesLoaded(void* plugin) {
+  static std::once_flag once;
+  std::call_once(once, [plugin] {
+    link_map* map = nullptr;
+    if (::dlinfo(plugin, RTLD_DI_LINKMAP, &map) != 0 || map == nullptr) return;
+    for (const link_map* m = map->l_next; m != nullptr; m = m->l_next)
+      if (m->l_name != nullptr && *m->l_name != '\0') ::dlopen(m->l_name, RTLD_LAZY | RTLD_NOLOAD);
+  });
+}
 
 constexpr std::size_t kReportBufferSize = 1024;  // the library is told one byte less, so a NUL always ends it
 constexpr std::size_t kSystemTextLimit = 256;
@@ -97,6 +112,7 @@ bool TArchieverDll::LoadEntry(std::string& output) {
     output = SystemErrorText(::dlerror());
     return false;
   }
+  KeepDependenciesLoaded(LibraryHandle);
   EntryPoint = reinterpret_cast<EntryFn>(::dlsym(LibraryHandle, EntryName.c_str()));
   if (!EntryPoint) {
     // The loader forgets its message on the next call, so it is read before the release.
