@@ -14,7 +14,7 @@ namespace arl {
 void EnsureCurlStarted();
 
 // Sets the options every transfer of this program uses: time-outs, redirects followed, user agent,
-// no signals (libcurl is used from the window's thread), and the allowed schemes.
+// no signals (a run uses libcurl from a thread of its own), and the allowed schemes.
 // The reason a transfer failed, as the transfer library tells it: its detailed text when it gave one
 // ("Failed to connect to 127.0.0.1 port 1 after 0 ms: Couldn't connect to server"), else the
 // text of its result code.

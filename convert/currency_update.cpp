@@ -91,7 +91,7 @@ bool RunPass(const CallContext& c, const LineList& tickers, std::vector<std::vec
   for (std::size_t day = 0; day < c.dayFiles.size(); ++day) {
     const std::string& name = c.dayFiles[day];
     const std::string path = c.s.paths.DayFilePath(c.year, name);
-    DayFileReader().Open(path);  // a day file that cannot be read fails here, before any pumping
+    DayFileReader().Open(path);  // a day file that cannot be read fails here, before the token is read
     if (!c.s.GoOn()) return false;
 
     // The front part's lines go to the year files piece by piece; the back parts' wait for the

@@ -12,7 +12,7 @@ namespace arl {
 namespace {
 
 // Runs one closing step and keeps the first error it raises, so that one failed log write (the log
-// file deleted under us) cannot leave the window busy or an auto-mode run without its close.
+// file deleted under us) cannot leave the window busy or skip the end of the run.
 template <typename Step>
 void RunClosingStep(std::exception_ptr& firstError, Step&& step) {
   try {

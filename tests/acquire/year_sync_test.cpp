@@ -20,7 +20,7 @@ class SyncYearTest : public ::testing::Test {
   std::string YearDir() { return s.paths.ArchiveDir + "2011/"; }
   std::string Marker() { return YearDir() + kYearMarkerName; }
 
-  // Runs SyncYear once for every pump it makes, cancelling at that pump, each time from the home as
+  // Runs SyncYear once for every read of the cancel token it makes, cancelling at that read, each time from the home as
   // it is now; a marker must exist exactly when the call says the year is complete. `check` looks at
   // what each call left.
   void CancelSweep(const std::function<void(int cancelAt, bool done)>& check) {
@@ -171,7 +171,7 @@ TEST_F(SyncYearTest, ACancelAtAnyPointLeavesNoMarkerAndKeepsTheYearFiles) {
   test::PublishDay(fs, kPage, kJan5);
   DeleteFile(Marker());  // so that a marker after the call can only have been written by it
   CancelSweep([&](int cancelAt, bool) {
-    EXPECT_TRUE(FileExists(YearFile("EURUSD"))) << "cancelled at pump " << cancelAt;
+    EXPECT_TRUE(FileExists(YearFile("EURUSD"))) << "cancelled at check " << cancelAt;
   });
 }
 
@@ -184,10 +184,10 @@ TEST_F(SyncYearTest, ACancelledRebuildGivesTheOldYearFilesBack) {
   DeleteFile(Marker());
   CancelSweep([&](int cancelAt, bool done) {
     if (!done) {
-      EXPECT_EQ(test::ReadFile(YearFile("EURUSD")), before) << "cancelled at pump " << cancelAt;
+      EXPECT_EQ(test::ReadFile(YearFile("EURUSD")), before) << "cancelled at check " << cancelAt;
     }
     EXPECT_FALSE(FileExists(YearFile("EURUSD") + YearOutputsAside::kSuffix))
-        << "cancelled at pump " << cancelAt;
+        << "cancelled at check " << cancelAt;
   });
 }
 
