@@ -27,11 +27,15 @@ asan: deps
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j $(JOBS) -E CrashAnywhere
 
-# The conversion's tests under ThreadSanitizer: it converts each day file on two threads.
+# Under ThreadSanitizer: the conversion's tests (it converts each day file on two threads), and the
+# tests of a cancel from another thread (the page wait, the stop signals, the run's cancel request).
+TSAN_THREAD_TESTS = PageFixture.*:HeadlessFixture.*:RunFixture.*:CancelTokenTest.*
 tsan: deps
 	cmake -S . -B build-tsan -DARL_CORE_ONLY=ON -DARL_TSAN=ON -DARL_WERROR=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-	cmake --build build-tsan --target test_convert -j $(JOBS)
+	cmake --build build-tsan --target test_convert test_support test_acquire test_cli test_run -j $(JOBS)
 	TSAN_OPTIONS=halt_on_error=1 build-tsan/bin/test_convert
+	for t in test_support test_acquire test_cli test_run; do \
+	  TSAN_OPTIONS=halt_on_error=1 build-tsan/bin/$$t --gtest_filter='$(TSAN_THREAD_TESTS)' || exit 1; done
 
 # libFuzzer targets (clang). `make fuzz` runs each for FUZZ_SECONDS; check runs them briefly.
 FUZZ_SECONDS ?= 60
