@@ -14,10 +14,7 @@
 #include "support/files.h"
 
 namespace arl {
-namespace {
-
-
-}  // namespace
+namespace {}  // namespace
 
 // One easy handle on one multi handle for the downloader's life: the multi handle keeps the
 // connection cache, so consecutive archives from one site share a connection.

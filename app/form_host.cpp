@@ -46,7 +46,11 @@ void TForm1::MessageBoxOk(std::string_view text, std::string_view caption) {
   }
   // The run waits for the answer, as it would for a modal box on its own thread.
   QMetaObject::invokeMethod(
-      this, [this, &request] { if (!closing_) Box(request); }, Qt::BlockingQueuedConnection);
+      this,
+      [this, &request] {
+        if (!closing_) Box(request);
+      },
+      Qt::BlockingQueuedConnection);
 }
 
 void TForm1::SaveSettings() { WriteSettings(session_.paths.SettingsPath, runSettings_); }

@@ -88,7 +88,8 @@ AtomicFile::~AtomicFile() {
 
 bool AtomicFile::Open(std::string& problem) {
   for (int attempt = 0; attempt < 100; ++attempt) {
-    tempName_ = ".arl-" + Decimal(static_cast<std::uint64_t>(::getpid())) + "-" + Decimal(temp_counter++) + ".tmp";
+    tempName_ =
+        ".arl-" + Decimal(static_cast<std::uint64_t>(::getpid())) + "-" + Decimal(temp_counter++) + ".tmp";
     const int fd =
         ::openat(folder_, tempName_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd >= 0) {

@@ -167,7 +167,8 @@ void PackArchive(const PackRequest& request, Report& report) {
   for (const std::string& pattern : request.patterns) collector.Pattern(request.baseDir, pattern);
   if (collector.items.empty() && !report.Failed()) report.Problem("nothing to add");
   if (report.Failed()) return;
-  const std::string temp = request.archive + ".arl-" + Decimal(static_cast<std::uint64_t>(::getpid())) + ".tmp";
+  const std::string temp =
+      request.archive + ".arl-" + Decimal(static_cast<std::uint64_t>(::getpid())) + ".tmp";
   WritePtr out(archive_write_new(), archive_write_free);
   archive_write_set_format_zip(out.get());
   if (archive_write_open_filename(out.get(), temp.c_str()) != ARCHIVE_OK) {
@@ -180,7 +181,8 @@ void PackArchive(const PackRequest& request, Report& report) {
   for (std::size_t i = 0; ok && i < collector.items.size(); ++i) {
     const Item& item = collector.items[i];
     ok = WriteItem(out.get(), item, report);
-    S_ISDIR(item.info.st_mode) ? ++folders : (++files, bytes += static_cast<std::uint64_t>(item.info.st_size));
+    S_ISDIR(item.info.st_mode) ? ++folders
+                               : (++files, bytes += static_cast<std::uint64_t>(item.info.st_size));
   }
   if (archive_write_close(out.get()) != ARCHIVE_OK && ok) {
     report.Problem("cannot finish " + request.archive + ": " + ArchiveText(out.get()));

@@ -14,10 +14,10 @@
 #include "run/run_events.h"
 #include "run/run_outcome.h"
 #include "support/cancel_token.h"
-#include "support/settings.h"
 #include "support/datetime.h"
 #include "support/home_layout.h"
 #include "support/run_options.h"
+#include "support/settings.h"
 
 namespace arl {
 

@@ -111,8 +111,7 @@ TEST_F(DownloadFixture, OnlyHttpAndHttpsAreFetchedEvenThroughRedirects) {
 
   std::string local = "file://" + site.path() + "free_forex_quotes/2011/01/030111.zip";
   EXPECT_FALSE(downloader->Download(local, target));
-  EXPECT_FALSE(
-      downloader->Download("ftp://127.0.0.1:" + std::to_string(server.Port()) + "/x.zip", target));
+  EXPECT_FALSE(downloader->Download("ftp://127.0.0.1:" + std::to_string(server.Port()) + "/x.zip", target));
   Fault toFile = Fault::Of(FaultKind::Redirect);
   toFile.location = local;
   server.SetFault("/to-file.zip", toFile);

@@ -123,7 +123,7 @@ TEST(HostilePages, AnIndexPageCutShortOrNestedTooDeeplyEndsTheRunBeforeAnyYear) 
     fs.session.optionValues.EditURL = server.Url(index);
     CurlBrowser browser(BrowserLimits());
     Session s(fs.host, browser, fs.downloader, fs.session.paths);
-      const auto start = Clock::now();
+    const auto start = Clock::now();
     EXPECT_THROW(DiscoverYears(s), ERunError);
     EXPECT_LT(SecondsSince(start), 5.0);
     EXPECT_TRUE(test::Snapshot(fs.session.paths.ArchiveDir).empty());

@@ -20,9 +20,9 @@ class SyncYearTest : public ::testing::Test {
   std::string YearDir() { return s.paths.ArchiveDir + "2011/"; }
   std::string Marker() { return YearDir() + kYearMarkerName; }
 
-  // Runs SyncYear once for every read of the cancel token it makes, cancelling at that read, each time from the home as
-  // it is now; a marker must exist exactly when the call says the year is complete. `check` looks at
-  // what each call left.
+  // Runs SyncYear once for every read of the cancel token it makes, cancelling at that read, each time from
+  // the home as it is now; a marker must exist exactly when the call says the year is complete. `check` looks
+  // at what each call left.
   void CancelSweep(const std::function<void(int cancelAt, bool done)>& check) {
     namespace fsys = std::filesystem;
     test::TempDir saved;

@@ -1,6 +1,8 @@
 // The headless front end's events and stop signals: the log on stdout, boxes on stderr, the status
 // line only on a terminal, a stop signal taken by the watcher thread as one cancel request, and the
 // settings file written back with the geometry it had.
+#include "cli/headless_events.h"
+
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <unistd.h>
@@ -9,7 +11,6 @@
 #include <cstdio>
 #include <thread>
 
-#include "cli/headless_events.h"
 #include "cli/stop_signals.h"
 #include "run/run_control.h"
 #include "support/profile.h"
@@ -63,7 +64,8 @@ TEST_F(HeadlessFixture, AStopSignalIsOneCancelRequestTakenOnTheWatcherThread) {
     });
     EXPECT_FALSE(signals.Received());
     ::kill(::getpid(), SIGINT);  // blocked here, taken by the watcher
-    for (int i = 0; i < 500 && !signals.Received(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    for (int i = 0; i < 500 && !signals.Received(); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
     for (int i = 0; i < 500 && requests == 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(2));
     EXPECT_TRUE(signals.Received());
   }

@@ -29,7 +29,8 @@ TEST_F(MergeCancelTest, CancelDuringTheAppendLeavesWholeLinesAndTheNextRunContin
   // Cancelled once three blocks have been appended.
   const std::size_t before = FirstLines(all, 100).size();
   OnEveryCheck(s, [&](int) {
-    if (FileSizeByName(MergePath("EURUSD")) >= static_cast<std::int64_t>(before + 3 * 4096)) s.cancel.Cancel();
+    if (FileSizeByName(MergePath("EURUSD")) >= static_cast<std::int64_t>(before + 3 * 4096))
+      s.cancel.Cancel();
   });
   MergeAll(s, tuning);
   const std::string cut = Merge();

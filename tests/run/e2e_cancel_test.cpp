@@ -90,7 +90,8 @@ TEST(E2eCancel, AtAnyPointTheNextRunEndsAsAnUninterruptedOne) {
   ASSERT_GT(checksOfAWholeRun, 20);
   for (int part = 1; part <= 6; ++part) {
     const int cancelAt = checksOfAWholeRun * part / 7;
-    SCOPED_TRACE("cancelled at check " + std::to_string(cancelAt) + " of " + std::to_string(checksOfAWholeRun));
+    SCOPED_TRACE("cancelled at check " + std::to_string(cancelAt) + " of " +
+                 std::to_string(checksOfAWholeRun));
     E2eHome home(served, true);
     int checks = 0;
     CancelWhen(home, [&checks, cancelAt] { return ++checks >= cancelAt; });

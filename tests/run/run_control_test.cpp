@@ -67,8 +67,7 @@ TEST_F(RunFixture, StepsRunInOrderAndTheErrorComesAfterTheClosingSteps) {
   std::vector<std::string> frame;
   for (const auto& e : host.journal)
     if ((!e.starts_with("status ") && !e.starts_with("log ")) || e.ends_with(" 処理完了")) frame.push_back(e);
-  EXPECT_EQ(frame,
-            (std::vector<std::string>{"save", "enter", "leave", "status 処理完了", "log 処理完了"}));
+  EXPECT_EQ(frame, (std::vector<std::string>{"save", "enter", "leave", "status 処理完了", "log 処理完了"}));
   EXPECT_EQ(session.LatestYear, "-1");
   EXPECT_EQ(fs.browser.navigations, std::vector<std::string>{kIndex});
   // The error's text is logged before the summary, so an unattended run leaves it on record.
