@@ -127,6 +127,7 @@ bool SyncYearGuarded(Session& s, const std::string& pageUrl, const std::string& 
     if (yearLinks.empty()) return false;  // not listed yet: nothing to fetch, nothing to mark
     DropLinksOnDisk(yearLinks, onDisk);
     const std::string problem = DownloadMissingArchives(s, yearLinks, retryLimit);
+    if (!s.GoOn()) return false;  // cancelled between archives: no further pass over the page
     if (yearLinks.empty()) break;
     if (FileExists(marker)) DeleteFile(marker);
     if (--passesLeft <= 0) {
