@@ -7,6 +7,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <thread>
@@ -53,8 +54,8 @@ struct HeadlessFixture : ::testing::Test {
 };
 
 TEST_F(HeadlessFixture, AStopSignalIsOneCancelRequestTakenOnTheWatcherThread) {
-  int requests = 0;
-  std::thread::id where;
+  std::atomic<int> requests{0};
+  std::thread::id where;        // read after the watcher has ended
   session.SetCancelOpen(true);  // as a run under way
   {
     StopSignals signals([&] {
