@@ -12,6 +12,7 @@
 #include "support/errors.h"
 #include "support/fd_io.h"
 #include "support/output_line.h"
+#include "support/unique_fd.h"
 
 namespace arl {
 
@@ -39,12 +40,9 @@ BlockCopy::BlockCopy(std::size_t blockBytes, Pacer& pacer, std::function<void(st
     : blockBytes_(blockBytes < 2 ? 2 : blockBytes), pacer_(pacer), onLine_(std::move(onLine)) {}
 
 bool BlockCopy::Run(const std::string& source, std::int64_t offset, MergeWriter& out) {
-  const int fd = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) throw EInOutError("Cannot open file \"" + source + "\": " + std::strerror(errno));
-  struct Closer {
-    int fd;
-    ~Closer() { ::close(fd); }
-  } closer{fd};
+  const UniqueFd file(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!file.Valid()) throw EInOutError("Cannot open file \"" + source + "\": " + std::strerror(errno));
+  const int fd = file.Get();
   ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
   struct stat st {};
   const std::int64_t fileSize = ::fstat(fd, &st) == 0 ? static_cast<std::int64_t>(st.st_size) : 0;

@@ -12,6 +12,7 @@
 #include "support/fd_io.h"
 #include "support/files.h"
 #include "support/home_lock.h"
+#include "support/unique_fd.h"
 
 namespace arl {
 
@@ -62,26 +63,23 @@ void Session::AddLog(std::string_view message) {
   for (const auto& line : lines) events.Logged(line);
 
   // The log file is opened and closed for every message; it must exist (start-up creates it).
-  int fd = ::open(paths.LogPath.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
-  if (fd < 0)
+  const UniqueFd fd(::open(paths.LogPath.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC));
+  if (!fd.Valid())
     throw EInOutError("I/O error: cannot open the log file " + paths.LogPath + ": " + std::strerror(errno));
   std::string text;
   for (const auto& line : lines) text.append(line).append("\r\n");
-  if (!WriteAll(fd, text.data(), text.size())) {
+  if (!WriteAll(fd.Get(), text.data(), text.size())) {
     const int error = errno;
-    ::close(fd);
     ThrowIfDiskFull(paths.LogPath, error);
     throw EInOutError("I/O error: cannot write the log file " + paths.LogPath + ": " + std::strerror(error));
   }
-  ::close(fd);
 }
 
 void PrepareWorkingFolders(const Paths& paths) {
   if (!DirectoryExists(paths.ArchiveDir)) CreateDir(paths.ArchiveDir);
   if (!DirectoryExists(paths.DataDir)) CreateDir(paths.DataDir);
   if (!FileExists(paths.LogPath)) {
-    int fd = ::open(paths.LogPath.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
-    if (fd >= 0) ::close(fd);
+    const UniqueFd created(::open(paths.LogPath.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644));
   }
 }
 

@@ -9,6 +9,7 @@
 #include "support/durable_file.h"
 #include "support/errors.h"
 #include "support/text.h"
+#include "support/unique_fd.h"
 
 namespace arl {
 
@@ -34,16 +35,15 @@ std::string OneLine(std::string_view value) {
 }
 
 bool ReadAll(const std::string& path, std::string& data) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
+  const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!fd.Valid()) return false;
   char chunk[16384];
   for (;;) {
-    ssize_t got = ::read(fd, chunk, sizeof chunk);
+    ssize_t got = ::read(fd.Get(), chunk, sizeof chunk);
     if (got < 0 && errno == EINTR) continue;
     if (got <= 0) break;
     data.append(chunk, static_cast<std::size_t>(got));
   }
-  ::close(fd);
   return true;
 }
 

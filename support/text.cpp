@@ -12,6 +12,7 @@
 #include "support/errors.h"
 #include "support/fd_io.h"
 #include "support/files.h"
+#include "support/unique_fd.h"
 
 namespace arl {
 
@@ -36,22 +37,17 @@ std::string ErrorText(const char* what, const std::string& path, int error) {
 
 // Reads the whole file; EInOutError when it cannot be opened or read.
 std::string ReadWholeFile(const std::string& path) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) throw EInOutError(ErrorText("Cannot open file", path, errno));
+  const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!fd.Valid()) throw EInOutError(ErrorText("Cannot open file", path, errno));
   std::string data;
   char chunk[65536];
   for (;;) {
-    ssize_t got = ::read(fd, chunk, sizeof chunk);
+    ssize_t got = ::read(fd.Get(), chunk, sizeof chunk);
     if (got < 0 && errno == EINTR) continue;
-    if (got < 0) {
-      int error = errno;
-      ::close(fd);
-      throw EInOutError(ErrorText("Cannot read file", path, error));
-    }
+    if (got < 0) throw EInOutError(ErrorText("Cannot read file", path, errno));
     if (got == 0) break;
     data.append(chunk, static_cast<std::size_t>(got));
   }
-  ::close(fd);
   return data;
 }
 

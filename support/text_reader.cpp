@@ -8,6 +8,7 @@
 
 #include "support/errors.h"
 #include "support/files.h"
+#include "support/unique_fd.h"
 
 namespace arl {
 
@@ -17,14 +18,12 @@ TextReader::~TextReader() { Close(); }
 
 void TextReader::Open(const std::string& path) {
   Close();
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) throw EInOutError("Cannot open file \"" + path + "\": " + std::strerror(errno));
+  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!fd.Valid()) throw EInOutError("Cannot open file \"" + path + "\": " + std::strerror(errno));
   struct stat info;
-  if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
-    ::close(fd);
+  if (::fstat(fd.Get(), &info) == 0 && S_ISDIR(info.st_mode))
     throw EInOutError("Cannot open file \"" + path + "\": " + std::strerror(EISDIR));
-  }
-  fd_ = fd;
+  fd_ = fd.Release();
   path_ = path;
   pos_ = end_ = 0;
   file_pos_ = 0;
