@@ -83,9 +83,7 @@ void RunOnce(Session& s, const OptionValues& options) {
 }
 
 bool RequestCancel(Session& s) {
-  if (!s.TakeCancel()) return false;
-  s.AddLog("キャンセルします...");
-  return true;
+  return s.TakeCancel([&s] { s.AddLog("キャンセルします..."); });
 }
 
 }  // namespace arl

@@ -19,8 +19,8 @@ namespace arl {
 void RunOnce(Session& s, const OptionValues& options);
 
 // A confirmed cancel, from any thread: while a run takes cancels (it has started and not yet decided
-// whether it was cancelled) and none was requested yet, sets the session's cancel token, logs
-// "キャンセルします..." and returns true; otherwise does nothing. Raises what AddLog raises, after
+// whether it was cancelled) and none was requested yet, logs "キャンセルします...", sets the
+// session's cancel token and returns true; otherwise does nothing. Raises what AddLog raises, after
 // the token is set.
 bool RequestCancel(Session& s);
 

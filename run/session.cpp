@@ -24,9 +24,15 @@ void Session::SetCancelOpen(bool open) {
   cancelOpen_ = open;
 }
 
-bool Session::TakeCancel() {
+bool Session::TakeCancel(const std::function<void()>& announce) {
   std::lock_guard lock(cancelMutex_);
   if (!cancelOpen_ || cancel.Cancelled()) return false;
+  try {
+    announce();
+  } catch (...) {
+    cancel.Cancel();
+    throw;
+  }
   cancel.Cancel();
   return true;
 }

@@ -63,9 +63,11 @@ class Session {
   // Whether the run goes on: no cancel has been requested.
   bool GoOn() const { return !cancel.Cancelled(); }
   // Whether a cancel request is taken now: from the start of a run until it has decided whether it
-  // was cancelled. TakeCancel sets the token only then, and says whether it did.
+  // was cancelled. TakeCancel takes one only then (and only the first): it calls `announce` and sets
+  // the token, also when `announce` raises, and says whether it took it. The run cannot reach its
+  // decision meanwhile, so what `announce` logs comes before the run's last lines.
   void SetCancelOpen(bool open);
-  bool TakeCancel();
+  bool TakeCancel(const std::function<void()>& announce);
   // A pane of the window now shows a list (the links just collected, or nothing).
   void ShowList(ListPane pane, const LineList& lines) { events.ListShown(pane, lines); }
   // A modal OK box whose text also goes to the log, so that an unattended run leaves it on record.
