@@ -23,35 +23,28 @@ struct CliBench {
 
   std::string OutPath() const { return scratch + "run.out"; }
 
-  ProcessResult Cat(const std::vector<std::string>& files) const {
-    const std::string out = scratch + "cat.out";
-    fs::remove(out);
-    std::vector<std::string> args{"cat"};
-    args.insert(args.end(), files.begin(), files.end());
-    ::sync();
-    const ProcessResult r = RunProcess(args, out);
-    if (r.exitCode != 0) Fail("cat failed");
-    fs::remove(out);
-    return r;
-  }
-
+  ProcessResult Cat(const std::vector<std::string>& files) const { return CatInto({"cat"}, files); }
   // `cat` of the files into a file that is then flushed to the disk: the least a copy costs that
   // survives a power cut, as the merge file made afresh does.
   ProcessResult CatDurable(const std::vector<std::string>& files) const {
-    const std::string out = scratch + "cat.out";
-    fs::remove(out);
-    std::vector<std::string> args{"sh", "-c", "cat \"$@\" && sync \"$0\"", out};
-    args.insert(args.end(), files.begin(), files.end());
-    ::sync();
-    const ProcessResult r = RunProcess(args, out);
-    if (r.exitCode != 0) Fail("cat and sync failed");
-    fs::remove(out);
-    return r;
+    return CatInto({"sh", "-c", "cat \"$@\" && sync \"$0\"", scratch + "cat.out"}, files);
   }
 
   ProcessResult Run(const CliHome& home, const std::string& label) {
     const ProcessResult r = home.Run(label, OutPath());
     peakKb = std::max(peakKb, r.peakKb);
+    return r;
+  }
+
+  // Runs `command` with the files after it and its stdout in a scratch file, from a disk at rest.
+  ProcessResult CatInto(std::vector<std::string> command, const std::vector<std::string>& files) const {
+    const std::string out = scratch + "cat.out";
+    fs::remove(out);
+    command.insert(command.end(), files.begin(), files.end());
+    ::sync();
+    const ProcessResult r = RunProcess(command, out);
+    if (r.exitCode != 0) Fail(command.front() + " failed");
+    fs::remove(out);
     return r;
   }
 };

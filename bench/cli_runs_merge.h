@@ -34,13 +34,13 @@ inline void MeasureMerge(CliBench& b, tools::FakeSite& site, const std::string& 
   const std::string ticker = site.DayOptions().tickers.front();
   const CliHome long26 = MergeHome(b, synced, url, ticker, 26);
   const std::vector<std::string> yearFiles = FilesIn(long26.CurrencyDir(ticker), ".txt");
+  const auto ourRebuild = [&] {
+    fs::remove(long26.MergeFile(ticker));
+    long26.ResetLog();
+    return b.Run(long26, "merge-rebuild");
+  };
   const Turns rebuild = Interleave(
-      b.reps, [&] { return b.Cat(yearFiles); },
-      [&] {
-        fs::remove(long26.MergeFile(ticker));
-        long26.ResetLog();
-        return b.Run(long26, "merge-rebuild");
-      });
+      b.reps, [&] { return b.Cat(yearFiles); }, ourRebuild);
   if (fs::file_size(long26.MergeFile(ticker)) != TotalSize(yearFiles))
     Fail("the merge file is not the year files joined");
   b.verdicts.Add("(3) merge rebuild, 26 years / cat", rebuild.MedianB() / rebuild.MedianA(), 1.3, "x",
@@ -48,12 +48,7 @@ inline void MeasureMerge(CliBench& b, tools::FakeSite& site, const std::string& 
                      Megabytes(TotalSize(yearFiles)) + ") into a file " + SecondsList(rebuild.a) + " s");
   // The merge file made afresh is flushed before it takes its name; `cat` never waits for the disk.
   const Turns durable = Interleave(
-      b.reps, [&] { return b.CatDurable(yearFiles); },
-      [&] {
-        fs::remove(long26.MergeFile(ticker));
-        long26.ResetLog();
-        return b.Run(long26, "merge-rebuild");
-      });
+      b.reps, [&] { return b.CatDurable(yearFiles); }, ourRebuild);
   b.verdicts.Add("(3) merge rebuild / cat and fsync", durable.MedianB() / durable.MedianA(), 1.0, "x",
                  RunsOf(durable) + "; cat into a file, then sync of it " + SecondsList(durable.a) + " s");
 
