@@ -8,6 +8,7 @@
 #include "app/startup_mode.h"
 #include "app/tform1.h"
 #include "cli/headless.h"
+#include "support/home_choice.h"
 
 int main(int argc, char** argv) {
   if (arl::ShouldRunHeadless(argc, argv, [](const char* name) { return std::getenv(name); }))
@@ -17,8 +18,17 @@ int main(int argc, char** argv) {
   arl::FormConfig config;
   const QStringList args = QCoreApplication::arguments();
   for (qsizetype i = 1; i < args.size(); ++i) config.args.push_back(args[i].toStdString());
+  std::string home = arl::TakeHomeArgument(config.args);
+  if (home.empty()) home = arl::DefaultHome(arl::CurrentHomeCandidates());
+  if (home.empty()) {
+    std::fprintf(stderr,
+                 "autorateloom: ホームフォルダを決められません (HOME が設定されていません)。"
+                 "--home で指定してください\n");
+    return 1;
+  }
 
   try {
+    config.appDir = arl::OpenHome(home);
     arl::CurlBrowser browser;
     arl::CurlDownloader downloader;
     arl::TForm1 form(browser, downloader, config);

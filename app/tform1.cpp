@@ -72,6 +72,10 @@ int TForm1::Px(int pixelsAt96Dpi) const { return static_cast<int>(pixelsAt96Dpi 
 
 void TForm1::FormCreate() {
   StatusBar1->showMessage(QString::fromUtf8(kCreditLine));
+  // Where the settings, the log and the data are: the home, at all times in the status bar's corner.
+  auto* homeLabel = new QLabel(QString::fromStdString("ホーム: " + session_.paths.AppDir), StatusBar1);
+  homeLabel->setObjectName(QStringLiteral("HomeLabel"));
+  StatusBar1->addPermanentWidget(homeLabel);
   CancelButton->hide();
 
   // The page panel shows every page the browser loads: the read-me, the archive pages, error pages.

@@ -17,6 +17,7 @@
 #include "run/run_control.h"
 #include "support/currency_list.h"
 #include "support/files.h"
+#include "support/home_choice.h"
 
 namespace arl {
 
@@ -31,7 +32,9 @@ constexpr char kUsage[] =
     "cancels the run (a second one ends it at once). Only one run at a time uses a home.\n"
     "\n"
     "  --home DIR   keep settings, CurrencyList.txt, log and outputs in DIR, which must exist\n"
-    "               (default: the directory of the executable)\n"
+    "               (default: the directory of the executable when it can be written and is\n"
+    "               not a system folder (/usr, /opt), else $XDG_DATA_HOME/autorateloom, by\n"
+    "               default ~/.local/share/autorateloom, made on first use)\n"
     "  --init       make the home ready (folders, CurrencyList.txt, settings, log) and stop\n"
     "  --help       show this text\n"
     "  --version    show the version\n"
@@ -39,22 +42,23 @@ constexpr char kUsage[] =
     "Exit status: 0 the run ended and nothing failed, 1 something failed or the run could not\n"
     "start (the log's last lines say what), 2 bad command line, 130 cancelled.\n";
 
-// The home as an absolute directory ending in "/", given a currency list from beside the executable
-// when it has none.
-std::string PrepareHome(const std::string& home) {
-  std::string appDir = std::filesystem::absolute(home).lexically_normal().string();
-  if (appDir.back() != '/') appDir += '/';
-  const std::string list = Paths::ForAppDir(appDir).CurrencyListPath;
-  const std::string shipped = Paths::ForAppDir(ExecutableDir()).CurrencyListPath;
-  if (!FileExists(list) && FileExists(shipped)) std::filesystem::copy_file(shipped, list);
-  return appDir;
+// The home given, or the default one; "" (with the reason on stderr) when none can be named.
+std::string ChosenHome(const std::string& given) {
+  if (!given.empty()) return given;
+  const std::string home = DefaultHome(CurrentHomeCandidates());
+  if (home.empty())
+    std::fprintf(stderr,
+                 "autorateloom-cli: ホームフォルダを決められません (HOME が設定されていません)。"
+                 "--home で指定してください\n");
+  return home;
 }
 
 // --init: the home with everything a run and a user editing it need; its settings are written with
 // the defaults only when it has none.
-int InitHome(const std::string& home) {
-  if (!home.empty()) std::filesystem::create_directories(home);
-  const Paths paths = Paths::ForAppDir(home.empty() ? ExecutableDir() : PrepareHome(home));
+int InitHome(const std::string& given) {
+  const std::string home = ChosenHome(given);
+  if (home.empty()) return kExitError;
+  const Paths paths = Paths::ForAppDir(OpenHome(home));
   PrepareWorkingFolders(paths);
   if (!FileExists(paths.SettingsPath)) HeadlessSettings(paths.SettingsPath).Save();
   std::printf("%s を使えるようにしました (設定: %s、通貨リスト: %s)\n", paths.AppDir.c_str(),
@@ -116,8 +120,9 @@ int RunHeadless(int argc, char** argv) {
                    args.home.c_str(), args.home.c_str());
       return kExitError;
     }
-    const std::string appDir = args.home.empty() ? ExecutableDir() : PrepareHome(args.home);
-    Paths paths = Paths::ForAppDir(appDir);
+    const std::string home = ChosenHome(args.home);
+    if (home.empty()) return kExitError;
+    Paths paths = Paths::ForAppDir(OpenHome(home));
     PrepareWorkingFolders(paths);
     HeadlessSettings settings(paths.SettingsPath);
     CurlBrowser browser;

@@ -72,6 +72,8 @@ class FormLayoutTest : public QObject {
       const int needed = qobject_cast<QPushButton*>(w) ? w->fontMetrics().horizontalAdvance(text) + 8
                                                        : w->sizeHint().width();
       QVERIFY2(w->width() >= needed, qPrintable(w->objectName() + QLatin1Char(' ') + text));
+      // The options column's texts stay inside it (the status bar's home label sits at its right).
+      if (h.Get("StatusBar1")->isAncestorOf(w)) continue;
       QVERIFY2(InWindow(w).right() <= InWindow(h.Get("Panel2")).right(), qPrintable(text));
     }
 

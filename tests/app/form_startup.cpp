@@ -208,6 +208,15 @@ class FormStartupTest : public QObject {
     QVERIFY(!decide({"auto"}, {{"QT_QPA_PLATFORM", "offscreen"}}));
     QVERIFY(!decide({}, {}));
     QVERIFY(!decide({"Auto"}, {}));
+
+    // The window's --home, in either spelling, leaves the other arguments as they were.
+    std::vector<std::string> args = {"auto", "--home", "/tmp/h", "x"};
+    QCOMPARE(TakeHomeArgument(args), std::string("/tmp/h"));
+    QVERIFY((args == std::vector<std::string>{"auto", "x"}));
+    args = {"--home=/srv/fx"};
+    QCOMPARE(TakeHomeArgument(args), std::string("/srv/fx"));
+    QVERIFY(args.empty());
+    QCOMPARE(TakeHomeArgument(args), std::string());
   }
 
   void autoWithoutDisplayRunsToItsEnd() {
