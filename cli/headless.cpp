@@ -45,7 +45,7 @@ constexpr char kUsage[] =
 // The home given, or the default one; "" (with the reason on stderr) when none can be named.
 std::string ChosenHome(const std::string& given) {
   if (!given.empty()) return given;
-  const std::string home = DefaultHome(CurrentHomeCandidates());
+  std::string home = DefaultHome(CurrentHomeCandidates());
   if (home.empty())
     std::fprintf(stderr,
                  "autorateloom-cli: ホームフォルダを決められません (HOME が設定されていません)。"

@@ -51,7 +51,7 @@ std::string DefaultHome(const HomeCandidates& c) {
 }
 
 std::string OpenHome(const std::string& dir) {
-  const std::string home = WithSlash(std::filesystem::absolute(dir).lexically_normal().string());
+  std::string home = WithSlash(std::filesystem::absolute(dir).lexically_normal().string());
   std::filesystem::create_directories(home);
   const std::string list = Paths::ForAppDir(home).CurrencyListPath;
   const std::string shipped = Paths::ForAppDir(ExecutableDir()).CurrencyListPath;
