@@ -21,9 +21,7 @@ int main(int argc, char** argv) {
   std::string home = arl::TakeHomeArgument(config.args);
   if (home.empty()) home = arl::DefaultHome(arl::CurrentHomeCandidates());
   if (home.empty()) {
-    std::fprintf(stderr,
-                 "autorateloom: ホームフォルダを決められません (HOME が設定されていません)。"
-                 "--home で指定してください\n");
+    std::fprintf(stderr, "autorateloom: %s\n", arl::kNoHomeMessage);
     return 1;
   }
 

@@ -46,10 +46,7 @@ constexpr char kUsage[] =
 std::string ChosenHome(const std::string& given) {
   if (!given.empty()) return given;
   std::string home = DefaultHome(CurrentHomeCandidates());
-  if (home.empty())
-    std::fprintf(stderr,
-                 "autorateloom-cli: ホームフォルダを決められません (HOME が設定されていません)。"
-                 "--home で指定してください\n");
+  if (home.empty()) std::fprintf(stderr, "autorateloom-cli: %s\n", kNoHomeMessage);
   return home;
 }
 

@@ -25,6 +25,9 @@ bool IsSystemFolder(std::string_view dir);
 
 // The home by the rule above, ending in "/"; "" when none can be named (no usable HOME either).
 std::string DefaultHome(const HomeCandidates& candidates);
+// What a front end says when DefaultHome names none.
+inline constexpr char kNoHomeMessage[] =
+    "ホームフォルダを決められません (HOME が設定されていません)。--home で指定してください";
 
 // Makes the home folder (and its parents) when missing and gives it the currency list shipped beside
 // the executable when it has none. Returns it as an absolute folder ending in "/". Raises

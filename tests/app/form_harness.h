@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/tform1.h"
+#include "tests/common/cancel_wait.h"
 #include "tests/common/fake_host.h"
 
 namespace arl::test {
@@ -30,20 +31,9 @@ class ProbeBrowser : public FakeBrowser {
     FakeBrowser::Wait(cancel);
     const bool endless = busyForever && current == busyAddress;
     if (!endless && waitMs <= 0) return;
-    std::mutex m;
-    std::condition_variable woken;
-    bool cancelled = false;
-    const CancelToken::Waker waker(cancel, [&] {
-      std::lock_guard lock(m);
-      cancelled = true;
-      woken.notify_all();
-    });
-    std::unique_lock lock(m);
-    if (endless)
-      woken.wait(lock, [&] { return cancelled; });
-    else
-      woken.wait_for(lock, std::chrono::milliseconds(waitMs), [&] { return cancelled; });
-    if (cancelled) ++waitsCut;
+    const auto limit =
+        endless ? std::chrono::milliseconds(std::chrono::hours(24)) : std::chrono::milliseconds(waitMs);
+    if (WaitForCancel(cancel, limit)) ++waitsCut;
   }
   std::function<void(const std::string&)> onNavigate;
   int waitMs = 0;

@@ -4,25 +4,17 @@
 
 #include <gtest/gtest.h>
 
-#include <condition_variable>
-#include <mutex>
+#include <chrono>
 #include <thread>
+
+#include "tests/common/cancel_wait.h"
 
 namespace arl {
 namespace {
 
-// A wait like the page browser's: blocks until woken, with the waker registered meanwhile.
+// A wait like the page browser's, woken only by the cancel.
 bool BlockUntilWoken(const CancelToken& token) {
-  std::mutex m;
-  std::condition_variable cv;
-  bool woken = false;
-  const CancelToken::Waker waker(token, [&] {
-    std::lock_guard lock(m);
-    woken = true;
-    cv.notify_all();
-  });
-  std::unique_lock lock(m);
-  return cv.wait_for(lock, std::chrono::seconds(10), [&] { return woken; });
+  return test::WaitForCancel(token, std::chrono::seconds(10));
 }
 
 TEST(CancelTokenTest, ACancelWakesTheBlockedWaitAndALaterWaitReturnsAtOnce) {
