@@ -4,7 +4,9 @@ ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build check test asan tsan demo demo-gui bench fuzz fuzz-build fuzz-smoke lint format format-check clean
+PREFIX     ?= /usr/local
+
+.PHONY: all deps configure build check test asan tsan demo demo-gui bench fuzz fuzz-build fuzz-smoke lint format format-check clean install uninstall package
 
 all: build
 
@@ -61,6 +63,18 @@ format-check:
 
 # The test command: every test, once more under the sanitizers, and each fuzz target briefly.
 check: test asan tsan fuzz-smoke
+
+# Installs the program below PREFIX (DESTDIR is honoured); `make uninstall` with the same PREFIX
+# removes it. The package (build/autorateloom_<version>_<arch>.deb) installs to /usr.
+install: build
+	DESTDIR=$(DESTDIR) cmake --install $(BUILD) --prefix $(PREFIX)
+
+uninstall:
+	DESTDIR=$(DESTDIR) scripts/uninstall $(PREFIX)
+
+package: configure
+	cmake --build $(BUILD) -j $(JOBS) --target arl_product
+	cd $(BUILD) && cpack -G DEB
 
 demo: build
 	scripts/demo $(BUILD)

@@ -15,7 +15,7 @@ namespace arl {
 struct FormConfig {
   std::string appDir;             // empty: the executable's directory
   std::vector<std::string> args;  // the command-line arguments after the program's name
-  std::string currentDir;         // empty: the process's current directory (where readme.html is)
+  std::string currentDir;         // where readme.html is; empty: where the program's files are
   std::optional<QRect> workArea;  // empty: the screen's available geometry
   int timerIntervalMs = 1000;     // Timer1: the delay between showing and the start-up decision
   // Auto mode: a box with only OK (its text is in the log already) closes itself after this long,

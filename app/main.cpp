@@ -1,16 +1,29 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <string_view>
 
 #include "acquire/curl_browser.h"
 #include "acquire/curl_downloader.h"
 #include "app/display_open.h"
 #include "app/startup_mode.h"
 #include "app/tform1.h"
+#include "arl/version.h"
 #include "cli/headless.h"
 #include "support/home_choice.h"
 
 int main(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (arg == "--help" || arg == "-h") {
+      std::printf("%s%s", arl::kWindowUsage, arl::DefaultHomeHelp().c_str());
+      return 0;
+    }
+    if (arg == "--version") {
+      std::printf("autorateloom %s\n", arl::kVersionText);
+      return 0;
+    }
+  }
   if (arl::ShouldRunHeadless(argc, argv, [](const char* name) { return std::getenv(name); }))
     return arl::RunHeadless(argc, argv);
 

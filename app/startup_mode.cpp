@@ -13,6 +13,18 @@ bool ShouldRunHeadless(int argc, char** argv, const EnvLookup& env) {
   return !set("DISPLAY") && !set("WAYLAND_DISPLAY") && !set("QT_QPA_PLATFORM");
 }
 
+const char kWindowUsage[] =
+    "Usage: autorateloom [auto] [--home DIR]\n"
+    "\n"
+    "Opens the window. With auto, a run starts a second after the window appears and the window\n"
+    "closes when it has ended, with the exit status of autorateloom-cli; where no display can be\n"
+    "opened, auto runs without the window.\n"
+    "\n"
+    "  --home DIR   keep settings, CurrencyList.txt, log and outputs in DIR (made when missing)\n"
+    "  --help       show this text\n"
+    "  --version    show the version\n"
+    "\n";
+
 std::string TakeHomeArgument(std::vector<std::string>& args) {
   std::string home;
   std::vector<std::string> rest;

@@ -12,6 +12,9 @@ using EnvLookup = std::function<const char*(const char* name)>;
 
 bool ShouldRunHeadless(int argc, char** argv, const EnvLookup& env);
 
+// What `autorateloom --help` prints before the home rule.
+extern const char kWindowUsage[];
+
 // Takes "--home DIR" or "--home=DIR" out of the window's arguments and returns DIR ("" when absent);
 // the other arguments stay in order.
 std::string TakeHomeArgument(std::vector<std::string>& args);

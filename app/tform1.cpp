@@ -12,13 +12,13 @@
 #include <QThread>
 #include <QTimer>
 #include <exception>
-#include <filesystem>
 
 #include "acquire/page_access.h"
 #include "acquire/page_browser.h"
 #include "run/run_control.h"
 #include "support/datetime.h"
 #include "support/files.h"
+#include "support/program_files.h"
 #include "support/settings.h"
 #include "support/text.h"
 
@@ -110,9 +110,9 @@ void TForm1::Timer1Timer() {
     return;
   }
   try {
-    std::string dir =
-        config_.currentDir.empty() ? std::filesystem::current_path().string() : config_.currentDir;
-    std::string address = "file://" + dir + "/readme.html";
+    std::string dir = config_.currentDir.empty() ? CurrentProgramFiles().dataDir : config_.currentDir;
+    if (!dir.ends_with('/')) dir += '/';
+    std::string address = "file://" + dir + "readme.html";
     address = ReplaceAll(address, " ", "%20");
     browser_.Navigate(address);
     WaitForBrowser(session_);

@@ -32,15 +32,13 @@ constexpr char kUsage[] =
     "cancels the run (a second one ends it at once). Only one run at a time uses a home.\n"
     "\n"
     "  --home DIR   keep settings, CurrencyList.txt, log and outputs in DIR, which must exist\n"
-    "               (default: the directory of the executable when it can be written and is\n"
-    "               not a system folder (/usr, /opt), else $XDG_DATA_HOME/autorateloom, by\n"
-    "               default ~/.local/share/autorateloom, made on first use)\n"
     "  --init       make the home ready (folders, CurrencyList.txt, settings, log) and stop\n"
     "  --help       show this text\n"
     "  --version    show the version\n"
     "\n"
     "Exit status: 0 the run ended and nothing failed, 1 something failed or the run could not\n"
-    "start (the log's last lines say what), 2 bad command line, 130 cancelled.\n";
+    "start (the log's last lines say what), 2 bad command line, 130 cancelled.\n"
+    "\n";
 
 // The home given, or the default one; "" (with the reason on stderr) when none can be named.
 std::string ChosenHome(const std::string& given) {
@@ -99,7 +97,7 @@ int RunHeadless(int argc, char** argv) {
     return kExitUsage;
   }
   if (args.help) {
-    std::fputs(kUsage, stdout);
+    std::printf("%s%s", kUsage, DefaultHomeHelp().c_str());
     return kExitDone;
   }
   if (args.version) {

@@ -10,6 +10,8 @@
 #include <mutex>
 #include <vector>
 
+#include "support/program_files.h"
+
 namespace arl {
 
 namespace {
@@ -94,11 +96,7 @@ void SetArchiverDirectory(const std::string& directory) {
 
 std::string ArchiverDirectory() {
   if (!ArchiverDirectoryOverride().empty()) return ArchiverDirectoryOverride();
-  char buffer[4096];
-  const ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-  if (n <= 0) return "./";
-  std::string exe(buffer, static_cast<std::size_t>(n));
-  return exe.substr(0, exe.rfind('/') + 1);
+  return CurrentProgramFiles().pluginDir;
 }
 
 TArchieverDll::TArchieverDll() = default;

@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "support/files.h"
+#include "support/program_files.h"
 #include "tests/common/temp_dir.h"
 
 namespace arl {
@@ -19,6 +22,9 @@ TEST(HomeChoice, PortableUnlessInstalledOrReadOnlyThenTheUsersDataFolder) {
   }
   c.executableDir = "/usrx/bin/";  // a name that only begins like a system folder
   EXPECT_EQ(DefaultHome(c), "/usrx/bin/");
+  c.installedCopy = true;  // make install PREFIX=~/.local: bin/ is no place for data
+  EXPECT_EQ(DefaultHome(c), "/home/ann/.local/share/autorateloom/");
+  c.installedCopy = false;
   c.executableDirWritable = false;
   c.xdgDataHome = "/data/ann";
   EXPECT_EQ(DefaultHome(c), "/data/ann/autorateloom/");
@@ -38,6 +44,24 @@ TEST(HomeChoice, OpeningMakesTheFolderAndKeepsAListItHas) {
   test::WriteFile(home + "CurrencyList.txt", "EURUSD\r\n");
   EXPECT_EQ(OpenHome(home), home);
   EXPECT_EQ(test::ReadFile(home + "CurrencyList.txt"), "EURUSD\r\n");
+}
+
+// The shipped files are beside the executable in a build folder or portable copy, and in the installed
+// tree otherwise; a copy with its own list beside it stays portable even inside an installed tree.
+TEST(ProgramFilesTest, FoundBesideTheExecutableOrInTheInstalledTree) {
+  test::TempDir prefix;
+  const std::string bin = prefix / "bin/";
+  test::WriteFile(prefix / "share/autorateloom/CurrencyList.txt", "EURUSD\r\n");
+  test::WriteFile(bin + "autorateloom-cli", "");
+  ProgramFiles files = LocateProgramFiles(bin);
+  EXPECT_TRUE(files.installed);
+  EXPECT_EQ(std::filesystem::path(files.dataDir).lexically_normal(), prefix / "share/autorateloom/");
+  EXPECT_EQ(std::filesystem::path(files.pluginDir).lexically_normal(), prefix / "lib/autorateloom/");
+  test::WriteFile(bin + "CurrencyList.txt", "EURUSD\r\n");
+  files = LocateProgramFiles(bin);
+  EXPECT_FALSE(files.installed);
+  EXPECT_EQ(files.dataDir, bin);
+  EXPECT_EQ(files.pluginDir, bin);
 }
 
 }  // namespace
