@@ -1,3 +1,4 @@
+#include <QIcon>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -28,6 +29,9 @@ int main(int argc, char** argv) {
     return arl::RunHeadless(argc, argv);
 
   const std::unique_ptr<QApplication> app = arl::OpenDisplay(argc, argv);
+  // The desktop entry and the icon the menus show are the installed autorateloom.desktop's.
+  QGuiApplication::setDesktopFileName(QStringLiteral("autorateloom"));
+  QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("autorateloom")));
   arl::FormConfig config;
   const QStringList args = QCoreApplication::arguments();
   for (qsizetype i = 1; i < args.size(); ++i) config.args.push_back(args[i].toStdString());
