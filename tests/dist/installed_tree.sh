@@ -22,7 +22,7 @@ desktop=$prefix/share/applications/autorateloom.desktop
 desktop-file-validate "$desktop" || fail "desktop entry"
 grep -qx "Exec=$prefix/bin/autorateloom" "$desktop" || fail "desktop entry does not start the installed window"
 
-units=$prefix/lib/systemd/user
+units=$prefix/share/systemd/user
 grep -qx "ExecStart=$prefix/bin/autorateloom-cli" "$units/autorateloom.service" || fail "service does not run the installed front end"
 if command -v systemd-analyze >/dev/null; then
   out=$(systemd-analyze verify --man=no "$units/autorateloom.service" "$units/autorateloom.timer" 2>&1) || fail "units: $out"
