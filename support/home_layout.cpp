@@ -1,5 +1,7 @@
 #include "support/home_layout.h"
 
+#include <initializer_list>
+
 #include "support/currency_list.h"
 #include "support/home_lock.h"
 #include "support/settings.h"
@@ -8,10 +10,15 @@ namespace arl {
 
 namespace {
 
-std::string Joined(std::string_view a, std::string_view b, std::string_view c = {}, std::string_view d = {}) {
+std::string Joined(std::initializer_list<std::string_view> parts) {
   std::string path;
-  path.reserve(a.size() + b.size() + c.size() + d.size());
-  return path.append(a).append(b).append(c).append(d);
+  for (std::string_view part : parts) path.append(part);
+  return path;
+}
+
+template <typename... Parts>
+std::string Joined(const Parts&... parts) {
+  return Joined({std::string_view(parts)...});
 }
 
 }  // namespace
@@ -52,6 +59,20 @@ std::string Paths::YearFilePath(const RunOptions& options, std::string_view tick
 
 std::string Paths::MergeFilePath(const RunOptions& options, std::string_view ticker) const {
   return Joined(CurrencyDir(options, ticker), options.prefix, "Merge.txt");
+}
+
+std::string Paths::BarDir(const RunOptions& options, std::string_view ticker, std::string_view frame) const {
+  return options.subFolder ? Joined(DataDir, ticker, "/", frame, "/") : Joined(DataDir, ticker, "/");
+}
+
+std::string Paths::BarYearFilePath(const RunOptions& options, std::string_view ticker, std::string_view frame,
+                                   std::string_view year) const {
+  return Joined(BarDir(options, ticker, frame), frame, "_", year, ".txt");
+}
+
+std::string Paths::BarMergeFilePath(const RunOptions& options, std::string_view ticker,
+                                    std::string_view frame) const {
+  return Joined(BarDir(options, ticker, frame), frame, "_Merge.txt");
 }
 
 }  // namespace arl

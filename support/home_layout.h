@@ -3,8 +3,9 @@
 // named here: the settings, the log, the run lock and the currency list beside the executables (or in
 // the --home folder), the day archive "OriginalArchive/<year>/" with its day files and year marker,
 // and each currency's output folder "HistoricalData/<ticker>/[1min/]" with its year files
-// "<prefix><year>.txt" and its merge file "<prefix>Merge.txt". The names are stored formats: users
-// and earlier versions rely on them. Building a path never fails and touches nothing on disk.
+// "<prefix><year>.txt" and its merge file "<prefix>Merge.txt", and the bar files of the higher
+// timeframes. The names are stored formats: users and earlier versions rely on them. Building a path never
+// fails and touches nothing on disk.
 #include <string>
 #include <string_view>
 
@@ -37,6 +38,15 @@ struct Paths {
   std::string CurrencyDir(const RunOptions& options, std::string_view ticker) const;
   std::string YearFilePath(const RunOptions& options, std::string_view ticker, std::string_view year) const;
   std::string MergeFilePath(const RunOptions& options, std::string_view ticker) const;
+
+  // The bar files of a higher timeframe (frame: "5min", "1hour", ...): "<frame>_<year>.txt" and
+  // "<frame>_Merge.txt", in "<ticker>/<frame>/" when the 1-minute files have their "1min/" folder,
+  // else beside them in "<ticker>/". Their names do not depend on the 1-minute files' prefix.
+  std::string BarDir(const RunOptions& options, std::string_view ticker, std::string_view frame) const;
+  std::string BarYearFilePath(const RunOptions& options, std::string_view ticker, std::string_view frame,
+                              std::string_view year) const;
+  std::string BarMergeFilePath(const RunOptions& options, std::string_view ticker,
+                               std::string_view frame) const;
 };
 
 }  // namespace arl

@@ -1,5 +1,6 @@
 #include "support/settings.h"
 
+#include <iterator>
 #include <string_view>
 
 #include "support/profile.h"
@@ -43,6 +44,7 @@ StoredSettings ReadSettings(const std::string& path, const StoredSettings& defau
   o.RadioGroup2 = ClampRadioIndex(file.ReadInteger(kSection, "RadioGroup2", d.RadioGroup2));
   o.RadioGroup3 = ClampRadioIndex(file.ReadInteger(kSection, "RadioGroup3", d.RadioGroup3));
   o.CheckBox1 = file.ReadBool(kSection, "CheckBox1", d.CheckBox1);
+  o.Timeframes = file.ReadString(kSection, "Timeframes", d.Timeframes);
   return s;
 }
 
@@ -60,13 +62,12 @@ void WriteSettings(const std::string& path, const StoredSettings& settings, bool
                                           "RadioGroup1",
                                           "RadioGroup2",
                                           "RadioGroup3",
-                                          "CheckBox1"};
+                                          "CheckBox1",
+                                          "Timeframes"};
+  constexpr std::size_t kGeometryKeys = 4;  // Top, Left, Width, Height come first
   // Re-adding the keys puts them in the fixed order even when the file was edited by hand.
-  for (const char* key : kKeys) {
-    if (withGeometry || std::string_view(key).starts_with("Edit") ||
-        std::string_view(key).starts_with("Radio") || std::string_view(key).starts_with("Check"))
-      file.DeleteKey(kSection, key);
-  }
+  for (std::size_t i = withGeometry ? 0 : kGeometryKeys; i < std::size(kKeys); ++i)
+    file.DeleteKey(kSection, kKeys[i]);
   if (withGeometry) {
     const WindowGeometry& g = settings.Geometry;
     file.WriteInteger(kSection, "Top", g.Top);
@@ -84,6 +85,7 @@ void WriteSettings(const std::string& path, const StoredSettings& settings, bool
   file.WriteInteger(kSection, "RadioGroup2", o.RadioGroup2);
   file.WriteInteger(kSection, "RadioGroup3", o.RadioGroup3);
   file.WriteBool(kSection, "CheckBox1", o.CheckBox1);
+  file.WriteString(kSection, "Timeframes", o.Timeframes);
   file.Save();
 }
 

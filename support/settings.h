@@ -21,6 +21,7 @@ struct OptionValues {
   int RadioGroup2 = 0;     // 0: "/" between date parts, otherwise "-"
   int RadioGroup3 = 1;     // 1: year files go to <ticker>/1min/, otherwise <ticker>/
   bool CheckBox1 = false;  // build the all-years merge files after the run
+  std::string Timeframes;  // the higher timeframes to derive, "5min,1hour,..." ("" for none)
   bool operator==(const OptionValues&) const = default;
 };
 
@@ -43,8 +44,9 @@ int CenteredOffset(int workAreaEdge, int sizeAsCreated);
 // Reads the settings file; a missing file or key gives `defaults`' value. Radio indices are clamped.
 StoredSettings ReadSettings(const std::string& path, const StoredSettings& defaults);
 
-// Writes the thirteen keys in their fixed order (Top, Left, Width, Height, EditURL,
-// EditLongTimeFormat, EditFileHeadName, EditGmtGap, EditRetryLimit, RadioGroup1..3, CheckBox1).
+// Writes the fourteen keys in their fixed order (Top, Left, Width, Height, EditURL,
+// EditLongTimeFormat, EditFileHeadName, EditGmtGap, EditRetryLimit, RadioGroup1..3, CheckBox1,
+// Timeframes).
 // Keys of other sections already in the file are kept. Raises EInOutError on failure.
 // With withGeometry false the window keys are left as they are in the file (the headless front end
 // has no window, and a first start of the window should still centre itself).

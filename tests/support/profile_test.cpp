@@ -132,7 +132,7 @@ TEST(Settings, MissingOrBadValuesGiveDefaultsAndIndicesAreClamped) {
   EXPECT_EQ(s.Geometry.Height, 694);
 }
 
-TEST(Settings, WritesThirteenKeysInOrderAndReadsThemBack) {
+TEST(Settings, WritesTheKeysInOrderAndReadsThemBack) {
   test::TempDir dir;
   const std::string path = dir / "autorateloom.ini";
   test::WriteFile(path, "[Form]\r\nCheckBox1=0\r\nTop=1\r\n[Mine]\r\nK=v\r\n");
@@ -142,17 +142,20 @@ TEST(Settings, WritesThirteenKeysInOrderAndReadsThemBack) {
   s.Options.EditLongTimeFormat = "hh:nn";
   s.Options.RadioGroup2 = -1;
   s.Options.CheckBox1 = true;
+  s.Options.Timeframes = "5min,1day";
   WriteSettings(path, s);
   EXPECT_EQ(
       test::ReadFile(path),
       std::string("[Form]\r\nTop=10\r\nLeft=20\r\nWidth=800\r\nHeight=600\r\nEditURL=") + kDefaultIndexUrl +
           "\r\nEditLongTimeFormat=hh:nn\r\nEditFileHeadName=  pre \r\nEditGmtGap=-6\r\nEditRetryLimit=5\r\n"
-          "RadioGroup1=1\r\nRadioGroup2=-1\r\nRadioGroup3=1\r\nCheckBox1=1\r\n[Mine]\r\nK=v\r\n");
+          "RadioGroup1=1\r\nRadioGroup2=-1\r\nRadioGroup3=1\r\nCheckBox1=1\r\nTimeframes=5min,1day\r\n"
+          "[Mine]\r\nK=v\r\n");
   const StoredSettings back = ReadSettings(path, StoredSettings{});
   EXPECT_EQ(back.Geometry.Left, 20);
   EXPECT_EQ(back.Options.EditFileHeadName, "pre");  // the format drops the spaces at either end
   EXPECT_EQ(back.Options.RadioGroup2, -1);
   EXPECT_TRUE(back.Options.CheckBox1);
+  EXPECT_EQ(back.Options.Timeframes, "5min,1day");
 }
 
 }  // namespace
