@@ -29,8 +29,12 @@ W* Named(W* widget, const char* name) {
   return widget;
 }
 
+// A list pane: read-only, yet it scrolls, selects (by mouse and keys) and copies; Tab leaves it.
 QPlainTextEdit* MakeMemo(QWidget* parent, const char* name) {
   auto* memo = Named(new QPlainTextEdit(parent), name);
+  memo->setReadOnly(true);
+  memo->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+  memo->setTabChangesFocus(true);
   memo->setLineWrapMode(QPlainTextEdit::NoWrap);
   memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -173,6 +177,9 @@ void TForm1::BuildControls() {
   Button1->setGeometry(0, 0, Px(64), Px(25));
   CancelButton = Named(new QPushButton(QStringLiteral("中止"), buttonBar), "CancelButton");
   CancelButton->setGeometry(Px(4), 0, Px(64), Px(25));
+  // Return and Enter press the focused button, as Space does.
+  Button1->setAutoDefault(true);
+  CancelButton->setAutoDefault(true);
   CheckBox1 =
       Named(new QCheckBox(QStringLiteral("2001年～現在までのマージファイルを作る"), buttonBar), "CheckBox1");
   CheckBox1->setGeometry(Px(72), Px(3), Px(246), Px(20));

@@ -1,6 +1,6 @@
 // The window as the run's audience: what the run reports arrives on the run's thread and is handed
-// to the window's thread in the order it was made; the busy and idle states; the options as the
-// controls hold them.
+// to the window's thread in the order it was made; the busy and idle states (the options locked,
+// the log panes still readable); the options as the controls hold them.
 #include <QCheckBox>
 #include <QFrame>
 #include <QLineEdit>
@@ -55,6 +55,10 @@ void TForm1::MessageBoxOk(std::string_view text, std::string_view caption) {
 
 void TForm1::SaveSettings() { WriteSettings(session_.paths.SettingsPath, runSettings_); }
 
+void TForm1::Summarized(std::string_view summary) {
+  OnWindowThread([this, text = QText(summary)] { runSummary_ = text; });
+}
+
 OptionValues TForm1::Options() const {
   OptionValues o;
   o.EditURL = Text(EditURL);
@@ -70,22 +74,27 @@ OptionValues TForm1::Options() const {
 }
 
 QList<QWidget*> TForm1::OptionControls() const {
-  return {Memo1Edit,      Memo2Edit,   EditURL,     EditLongTimeFormat, EditFileHeadName, EditGmtGap,
-          EditRetryLimit, RadioGroup1, RadioGroup2, RadioGroup3,        CheckBox1};
+  return {EditURL,     EditLongTimeFormat, EditFileHeadName, EditGmtGap, EditRetryLimit,
+          RadioGroup1, RadioGroup2,        RadioGroup3,      CheckBox1};
 }
 
+// The keyboard's place moves with the buttons: from 実行 to 中止 and back.
 void TForm1::EnterBusyUi() {
+  const bool onRunButton = focusWidget() == Button1;
   Button1->setEnabled(false);
   Button1->hide();
   CancelButton->move(Button1->x(), CancelButton->y());
   CancelButton->show();  // enabled until a cancel is confirmed
+  if (onRunButton) CancelButton->setFocus(Qt::OtherFocusReason);
   for (QWidget* w : OptionControls()) w->setEnabled(false);
   Panel1->setEnabled(false);
 }
 
 void TForm1::LeaveBusyUi() {
+  const bool onCancelButton = focusWidget() == CancelButton;
   Button1->setEnabled(true);
   Button1->show();
+  if (onCancelButton) Button1->setFocus(Qt::OtherFocusReason);
   CancelButton->setEnabled(true);
   CancelButton->hide();
   for (QWidget* w : OptionControls()) w->setEnabled(true);

@@ -1,5 +1,6 @@
 // The settings file as the window keeps it: read at start-up with the defaults of a first start
 // (centred in the work area, the size as created), written at the start of every run and at exit.
+// A position that would leave the title bar out of reach is pulled back onto a screen.
 #include <QCheckBox>
 #include <QGuiApplication>
 #include <QLineEdit>
@@ -7,9 +8,26 @@
 
 #include "app/radio_group.h"
 #include "app/tform1.h"
+#include "app/window_placement.h"
 #include "support/settings.h"
 
 namespace arl {
+
+namespace {
+
+// Each screen's work area and which one is the primary screen's; the configured area alone when set.
+QList<QRect> WorkAreas(const FormConfig& config, qsizetype& primary) {
+  primary = 0;
+  if (config.workArea) return {*config.workArea};
+  QList<QRect> areas;
+  for (const QScreen* screen : QGuiApplication::screens()) {
+    if (screen == QGuiApplication::primaryScreen()) primary = areas.size();
+    areas << screen->availableGeometry();
+  }
+  return areas;
+}
+
+}  // namespace
 
 void TForm1::LoadSettings() {
   QRect area;
@@ -29,7 +47,12 @@ void TForm1::LoadSettings() {
   defaults.Geometry.Height = createdHeight_;
   const StoredSettings s = ReadSettings(session_.paths.SettingsPath, defaults);
 
-  move(s.Geometry.Left, s.Geometry.Top);
+  // Before the window is shown its frame is unknown: a desktop's title bar is taken as 32 pixels.
+  const int titleBar = Px(32);
+  const QRect frame(s.Geometry.Left, s.Geometry.Top, s.Geometry.Width, s.Geometry.Height + titleBar);
+  qsizetype primary = 0;
+  const QList<QRect> areas = WorkAreas(config_, primary);
+  move(PlacedOnScreen(frame, areas, primary, titleBar));
   resize(s.Geometry.Width, s.Geometry.Height);
   EditURL->setText(QString::fromStdString(s.Options.EditURL));
   EditURL->setCursorPosition(0);  // show the address from its start

@@ -2,6 +2,7 @@
 // the timer on a thread of their own, the cancel request, and closing, which waits for a run to end.
 #include "app/tform1.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLabel>
@@ -15,6 +16,7 @@
 
 #include "acquire/page_access.h"
 #include "acquire/page_browser.h"
+#include "app/run_summary_box.h"
 #include "run/run_control.h"
 #include "support/datetime.h"
 #include "support/files.h"
@@ -90,6 +92,8 @@ void TForm1::FormCreate() {
   memo2Pane_->Show({});
   Label8->setText(QStringLiteral("+ %1.txt").arg(CurrentYear(Now())));
   Button1->setEnabled(false);
+  // Until 実行 is enabled the focus rests on the window itself, not on the first pane.
+  centralWidget()->setFocus(Qt::OtherFocusReason);
   PrepareWorkingFolders(session_.paths);
   LoadSettings();
 }
@@ -104,6 +108,8 @@ void TForm1::showEvent(QShowEvent* event) {
 void TForm1::Timer1Timer() {
   Timer1->stop();
   Button1->setEnabled(true);
+  // 実行 takes the first focus, unless the user has put it somewhere meanwhile.
+  if (!focusWidget() || focusWidget() == centralWidget()) Button1->setFocus(Qt::OtherFocusReason);
   if (!config_.args.empty() && config_.args.front() == "auto") {
     session_.autoMode = true;
     Button1Click();
@@ -126,6 +132,8 @@ void TForm1::Button1Click() {
   running_ = true;
   runError_.clear();
   runRaised_ = false;
+  runSummary_.clear();
+  runClock_.start();
   runSettings_ = CurrentSettings();
   const OptionValues options = runSettings_.Options;
   runThread_ = QThread::create([this, options] {
@@ -152,6 +160,9 @@ void TForm1::OnRunFinished() {
   // A refused run raises before it resets the outcome; what it holds then is an earlier run's.
   lastRunFailed_ = runRaised_ || session_.outcome.Failed();
   running_ = false;
+  // An auto-mode window closes now and leaves nobody to read it; the log holds the summary anyway.
+  if (!runSummary_.isEmpty() && !session_.autoMode && !closePending_ && !closing_)
+    ShowRunSummary(this, runSummary_);
   emit RunEnded();
   // A refused run never reaches the busy state, yet an auto-mode window closes after it too.
   if (closePending_ || session_.autoMode) {
@@ -163,6 +174,9 @@ void TForm1::OnRunFinished() {
 bool TForm1::ConfirmCancel() { return Box({BoxRequest::Kind::OkCancel, "キャンセルしますか？", "確認"}); }
 
 void TForm1::CancelButtonClick() {
+  // 中止 appears under the pointer that has just clicked 実行: a double-click's second click is no
+  // request to cancel.
+  if (runClock_.isValid() && runClock_.elapsed() < QApplication::doubleClickInterval()) return;
   // The run may have ended while the question was open: then there is nothing left to cancel.
   if (!running_ || !CancelButton->isEnabled() || !ConfirmCancel() || !running_) return;
   CancelButton->setEnabled(false);

@@ -4,10 +4,14 @@
 // window never freezes: what the run reports (RunEvents) reaches the window's thread as queued calls,
 // in the order the run made them; a box the run asks for is shown on the window's thread while the
 // run waits for the answer. The cancel button, after its confirmation, sets the run's cancel token
-// and stays disabled until the run has ended. An error that ends a run is shown after the run's
-// closing steps. Closing the window during a run asks whether to cancel; the window closes when the
-// run has ended. In auto mode the window closes after its one run, even a run refused before it
-// started (another run holds the home), and boxes with only OK close themselves after a while.
+// and stays disabled until the run has ended; a click on it within a double-click's time of the
+// run's start is the second half of a double-click on 実行 and is ignored. An error that ends a run
+// is shown after the run's closing steps, then the run's summary in a box that blocks nothing.
+// Closing the window during a run asks whether to cancel; the window closes when the run has ended.
+// In auto mode the window closes after its one run, even a run refused before it started (another
+// run holds the home), boxes with only OK close themselves after a while, and no summary box shows.
+// The log panes are read-only and stay readable during a run; 実行 has the first focus.
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QMetaObject>
 #include <atomic>
@@ -76,6 +80,7 @@ class TForm1 : public QMainWindow, private RunEvents {
   void BusyChanged(bool busy) override;
   void MessageBoxOk(std::string_view text, std::string_view caption) override;
   void SaveSettings() override;
+  void Summarized(std::string_view summary) override;
   // Queued also when called on the window's thread (a cancel logs from there): one queue keeps one
   // order.
   template <typename F>
@@ -103,6 +108,8 @@ class TForm1 : public QMainWindow, private RunEvents {
   bool shownOnce_ = false, running_ = false, closePending_ = false, lastRunFailed_ = false;
   QThread* runThread_ = nullptr;
   std::string runError_;              // the text of the error that ended the last run ("" when none)
+  QString runSummary_;                // the last run's summary ("" when it was refused)
+  QElapsedTimer runClock_;            // since the last run's start
   bool runRaised_ = false;            // an error escaped the last run (or kept it from starting)
   StoredSettings runSettings_;        // what the run being started saves
   std::atomic<bool> closing_{false};  // the window is going away: the run's boxes are not shown

@@ -68,7 +68,9 @@ void RunOnce(Session& s, const OptionValues& options) {
     s.outcome.RunFailed("unknown error");
   }
 
-  RunClosingStep(closingError, [&] { s.AddLog(s.outcome.Summary()); });
+  const std::string summary = s.outcome.Summary();
+  RunClosingStep(closingError, [&] { s.AddLog(summary); });
+  RunClosingStep(closingError, [&] { s.events.Summarized(summary); });
   // A cancel that comes later finds the run over: it is neither taken nor logged.
   s.SetCancelOpen(false);
   if (!s.GoOn()) RunClosingStep(closingError, [&] { s.AddLog("キャンセルしました"); });

@@ -13,7 +13,8 @@ namespace arl {
 // LatestYear := "-1", parse the options and fix the run-wide formats (an option that cannot be used
 // ends the run here), status "処理中" and the busy state, year discovery, the tickers found nowhere,
 // the merge when ticked (also after a cancel); then the error's text when one ended the run, the
-// summary of the run's outcome, "キャンセルしました" after a cancel, the idle state with "処理完了".
+// summary of the run's outcome (logged, then reported by Summarized), "キャンセルしました" after a
+// cancel, the idle state with "処理完了".
 // An error that escaped the steps is rethrown after the idle state, for the front end's top-level
 // handler; s.outcome tells what failed. The cancel token is re-armed at the start and at the end.
 void RunOnce(Session& s, const OptionValues& options);

@@ -29,6 +29,9 @@ class RunEvents {
   virtual void MessageBoxOk(std::string_view text, std::string_view caption) = 0;
   // The run stores the options it was started with, after it has the home for itself.
   virtual void SaveSettings() {}
+  // The run's summary (RunOutcome::Summary, lines joined by CR LF), once, after it was logged and
+  // before the idle state; a run refused before it started (another run holds the home) has none.
+  virtual void Summarized(std::string_view /*summary*/) {}
 };
 
 }  // namespace arl

@@ -1,6 +1,7 @@
 #pragma once
 // What the window's controls show at one moment (busy or idle), and the index page the run tests
 // use: it serves no links, so every run against it ends with discovery's error.
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStatusBar>
 
@@ -13,18 +14,19 @@ inline constexpr char kIndex[] = "http://fx.test/free_forex_quotes/forex_history
 struct ControlStates {
   bool button1Visible = false, button1Enabled = false, cancelVisible = false, cancelEnabled = false;
   bool cancelAtButton1 = false, anyOptionEnabled = true, allOptionsEnabled = false, panel1Enabled = false;
+  bool panesReadable = false;  // both list panes enabled (scroll, select, copy) and read-only
   QString status;
   // The window is ready for the next run and shows nothing of the last one.
   bool Idle() const {
     return button1Visible && button1Enabled && !cancelVisible && cancelEnabled && allOptionsEnabled &&
-           panel1Enabled;
+           panel1Enabled && panesReadable;
   }
 };
 
 inline ControlStates Capture(FormHarness& h) {
-  static const char* const kOptionControls[] = {
-      "Memo1",          "Memo2",       "EditURL",     "EditLongTimeFormat", "EditFileHeadName", "EditGmtGap",
-      "EditRetryLimit", "RadioGroup1", "RadioGroup2", "RadioGroup3",        "CheckBox1"};
+  static const char* const kOptionControls[] = {"EditURL",     "EditLongTimeFormat", "EditFileHeadName",
+                                                "EditGmtGap",  "EditRetryLimit",     "RadioGroup1",
+                                                "RadioGroup2", "RadioGroup3",        "CheckBox1"};
   ControlStates s;
   auto* run = h.Get<QPushButton>("Button1");
   auto* cancel = h.Get<QPushButton>("CancelButton");
@@ -41,6 +43,11 @@ inline ControlStates Capture(FormHarness& h) {
     s.allOptionsEnabled = s.allOptionsEnabled && on;
   }
   s.panel1Enabled = h.Get("Panel1")->isEnabled();
+  s.panesReadable = true;
+  for (const char* name : {"Memo1", "Memo2"}) {
+    auto* pane = h.Get<QPlainTextEdit>(name);
+    s.panesReadable = s.panesReadable && pane->isEnabled() && pane->isReadOnly();
+  }
   s.status = h.Get<QStatusBar>("StatusBar1")->currentMessage();
   return s;
 }

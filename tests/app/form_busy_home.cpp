@@ -2,6 +2,7 @@
 // and stays as it was, ready for a later run; an auto-mode window closes all the same.
 #include <unistd.h>
 
+#include <QDialog>
 #include <QLineEdit>
 #include <QtTest/QtTest>
 
@@ -42,6 +43,7 @@ class FormBusyHomeTest : public QObject {
       QCOMPARE(after.status, statusBefore);
       QVERIFY(f.session().GoOn() && !f.Running() && f.LastRunFailed());
       QCOMPARE(h.Log(), h.boxes[0].text + "\r\n");  // nothing else: no summary, no 処理完了
+      QVERIFY(!f.findChild<QDialog*>(QStringLiteral("SummaryBox")));
       QVERIFY(!FileExists(h.home / "autorateloom.ini"));
       QCOMPARE(std::count(h.browser.navigations.begin(), h.browser.navigations.end(), kIndex), 0);
     }

@@ -2,8 +2,11 @@
 // A window under test: a fresh home, a scripted browser, message boxes answered by the test, and
 // lookups of the controls by their names. A run goes on its own thread, so what the browser's hooks
 // do to the window they hand to the window's thread (OnWindowThread).
+#include <QApplication>
+#include <QElapsedTimer>
 #include <QPushButton>
 #include <QtTest/QtTest>
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -81,6 +84,7 @@ struct FormHarness {
   // again; false when it did not end in time.
   bool RunToItsEnd(const std::function<void()>& start = {}) {
     QSignalSpy ended(form.get(), &TForm1::RunEnded);
+    runStarted.start();
     start ? start() : form->Button1Click();
     return !ended.isEmpty() || ended.wait(10000);  // `start` may have served the run's end already
   }
@@ -91,6 +95,12 @@ struct FormHarness {
     return w;
   }
   std::string Log() const { return ReadFile(home / "autorateloom.log"); }
+  // Returns once a click on 中止 counts: a double-click's time after RunToItsEnd started the run.
+  void PastDoubleClick() const {
+    QTest::qWait(static_cast<int>(
+        std::max<qint64>(0, QApplication::doubleClickInterval() + 20 - runStarted.elapsed())));
+  }
+  QElapsedTimer runStarted;
 };
 
 }  // namespace arl::test

@@ -1,6 +1,10 @@
-// Runs in the window: busy and idle states of every control, the cancel confirmation taken while the
-// run waits for a page, the top-level error handler after the closing steps, and closing during a run.
+// Runs in the window: busy and idle states of every control, the summary box at the end, the cancel
+// confirmation taken while the run waits for a page (not for a double-click's second click), the
+// top-level error handler after the closing steps, and closing during a run.
+#include <QApplication>
+#include <QDialog>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QtTest/QtTest>
 #include <atomic>
 
@@ -59,6 +63,7 @@ class FormRunTest : public QObject {
     QVERIFY(busy.cancelEnabled);
     QVERIFY(busy.cancelAtButton1);
     QVERIFY(!busy.anyOptionEnabled);
+    QVERIFY(busy.panesReadable);
     QVERIFY(!busy.panel1Enabled);
     QVERIFY(iniAtStart.find("EditGmtGap=-3") != std::string::npos);  // saved before the run's work
     QVERIFY(iniAtStart.find(std::string("EditURL=") + kIndex) != std::string::npos);
@@ -76,6 +81,25 @@ class FormRunTest : public QObject {
     QVERIFY(f.isVisible());
   }
 
+  void aManualRunShowsItsSummaryInABoxThatBlocksNothing() {
+    FormHarness h;
+    TForm1& f = h.Make();
+    h.Get<QLineEdit>("EditURL")->setText(QString::fromLatin1(kIndex));
+    f.show();
+    QVERIFY(h.RunToItsEnd());
+    auto* box = f.findChild<QDialog*>(QStringLiteral("SummaryBox"));
+    QVERIFY(box && box->isVisible() && !box->isModal() && !QApplication::activeModalWidget());
+    QCOMPARE(box->windowTitle(), QStringLiteral("実行結果"));
+    const QString shown = box->findChild<QPlainTextEdit*>()->toPlainText();
+    QVERIFY(shown.startsWith(QStringLiteral("----- 今回の実行結果 -----\n")));
+    QVERIFY(
+        h.Log().ends_with(QString(shown).replace(QLatin1Char('\n'), QStringLiteral("\r\n")).toStdString() +
+                          "\r\n処理完了\r\n"));
+    // With the box open the window takes the next run, whose summary takes the same box.
+    QVERIFY(h.RunToItsEnd([&] { QTest::mouseClick(h.Get<QPushButton>("Button1"), Qt::LeftButton); }));
+    QCOMPARE(f.findChildren<QDialog*>(QStringLiteral("SummaryBox")).size(), 1);
+  }
+
   void confirmedCancelStopsThePageWait() {
     FormHarness h;
     TForm1& f = h.Make();
@@ -88,6 +112,7 @@ class FormRunTest : public QObject {
     QVERIFY(h.RunToItsEnd([&] {
       f.Button1Click();
       QTRY_VERIFY(atIndex && !cancel->isHidden());
+      h.PastDoubleClick();
       cancel->click();
       // Cancel requested: the button stays in place, disabled, until the run has wound down.
       QVERIFY(!cancel->isHidden() && !cancel->isEnabled());
@@ -108,11 +133,34 @@ class FormRunTest : public QObject {
     QVERIFY(f.session().GoOn());  // re-armed for the next run
   }
 
+  void aCancelClickWithinADoubleClickOfTheStartIsIgnored() {
+    FormHarness h;
+    TForm1& f = h.Make();
+    h.Get<QLineEdit>("EditURL")->setText(QString::fromLatin1(kIndex));
+    h.browser.busyForever = true;
+    h.browser.busyAddress = kIndex;
+    const int interval = QApplication::doubleClickInterval();
+    QApplication::setDoubleClickInterval(1000);  // time for a loaded machine to show 中止
+    auto* cancel = h.Get<QPushButton>("CancelButton");
+    std::size_t boxesAfterFirstClick = 1;
+    QVERIFY(h.RunToItsEnd([&] {
+      f.Button1Click();
+      QTRY_VERIFY(!cancel->isHidden());
+      cancel->click();
+      boxesAfterFirstClick = h.boxes.size();
+      h.PastDoubleClick();
+      cancel->click();
+    }));
+    QCOMPARE(boxesAfterFirstClick, std::size_t{0});
+    QCOMPARE(h.boxes.size(), std::size_t{1});  // the question, after the second click
+    QApplication::setDoubleClickInterval(interval);
+  }
+
   void refusedCancelLeavesTheRunGoing() {
     FormHarness h;
     TForm1& f = h.Make();
     h.Get<QLineEdit>("EditURL")->setText(QString::fromLatin1(kIndex));
-    h.browser.waitMs = 500;
+    h.browser.waitMs = 1000;
     h.answer = [](const BoxRequest& r) { return r.kind != BoxRequest::Kind::OkCancel; };
     std::atomic<bool> atIndex = false;
     h.browser.onNavigate = [&](const std::string& a) { atIndex = atIndex || a == kIndex; };
@@ -120,6 +168,7 @@ class FormRunTest : public QObject {
     QVERIFY(h.RunToItsEnd([&] {
       f.Button1Click();
       QTRY_VERIFY(atIndex);
+      h.PastDoubleClick();
       h.Get<QPushButton>("CancelButton")->click();
       stillGoing = f.session().GoOn() && h.Get<QPushButton>("CancelButton")->isEnabled();
     }));

@@ -1,6 +1,7 @@
 // The window from creation to the start-up decision: controls and defaults of a first start, the
-// settings file, the default placement, the one-shot timer, the read-me address, the headless
-// fallback of "auto" without a display, and the message instead of an abort when no display answers.
+// settings file, the default placement and positions pulled back onto a screen, the one-shot timer,
+// the read-me address, the headless fallback of "auto" without a display, and the message instead
+// of an abort when no display answers.
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -13,6 +14,7 @@
 
 #include "app/radio_group.h"
 #include "app/startup_mode.h"
+#include "app/window_placement.h"
 #include "support/datetime.h"
 #include "support/files.h"
 #include "support/profile.h"
@@ -109,6 +111,23 @@ class FormStartupTest : public QObject {
     TForm1& f = h.Make(c);
     QCOMPARE(f.pos(), QPoint(left, top));
     QCOMPARE(f.size(), created);
+  }
+
+  void positionsOutOfReachArePulledBack() {
+    // A 1920x1040 work area (the primary) with a 1280x1000 one to its right; a title bar 30 high.
+    const QList<QRect> two = {QRect(0, 0, 1920, 1040), QRect(1920, 0, 1280, 1000)};
+    auto placed = [&](int x, int y) { return PlacedOnScreen(QRect(x, y, 900, 700), two, 0, 30); };
+    QCOMPARE(placed(100, 1010), QPoint(100, 1010));  // the title bar row in reach
+    QCOMPARE(placed(100, 1030), QPoint(100, 1010));
+    QCOMPARE(placed(100, -500), QPoint(100, 0));
+    QCOMPARE(placed(5000, 100), QPoint(1020, 100));  // on no screen: onto the primary
+    QCOMPARE(placed(2500, 50), QPoint(2300, 50));    // mostly on the second
+    // A 1920x1080 screen at scale 2 has 960x510: a window taller, or larger, than that.
+    QCOMPARE(PlacedOnScreen(QRect(16, -92, 928, 726), {QRect(0, 0, 960, 510)}, 0, 30), QPoint(16, 0));
+    QCOMPARE(PlacedOnScreen(QRect(-40, 300, 1000, 600), {QRect(0, 0, 960, 510)}, 0, 30), QPoint(0, 0));
+    FormHarness h;  // stored off the work area of 1920x1040
+    WriteFile(h.home / "autorateloom.ini", "[Form]\r\nTop=-500\r\nLeft=5000\r\nWidth=1000\r\n");
+    QCOMPARE(h.Make().pos(), QPoint(920, 0));
   }
 
   void storedSettingsAreApplied() {
