@@ -58,8 +58,10 @@ TForm1::~TForm1() {
     // nothing more, and the window's queue is served until its thread has ended.
     closing_ = true;
     session_.cancel.Cancel();
-    while (!runThread_->wait(10)) QCoreApplication::processEvents();
+    // The queue served may hold the run's end, which deletes the thread itself.
+    while (runThread_ != nullptr && !runThread_->wait(10)) QCoreApplication::processEvents();
     delete runThread_;
+    runThread_ = nullptr;
   }
   browser_.onPageLoaded = nullptr;
   // Settings are written once more on the way out.
