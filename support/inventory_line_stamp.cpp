@@ -114,6 +114,20 @@ void TimeFieldReader::CompileFixed() {
   }
   fixed.length = at;
   fixed_ = fixed;
+  for (const Step& step : steps_) {
+    if (step.kind == Kind::Literal) {
+      shape_.literal += step.text;
+      shape_.maxDigit.append(step.text.size(), '\0');
+      continue;
+    }
+    if (step.kind == Kind::Hour) shape_.hourAt = static_cast<int>(shape_.literal.size());
+    shape_.literal.append(step.minDigits, '\0');
+    // The largest value's digits: 23 for hours (checked whole), 59 for minutes and seconds.
+    if (step.kind == Kind::Millisecond || step.minDigits != 2)
+      shape_.maxDigit.append(step.minDigits, '9');
+    else
+      shape_.maxDigit += step.kind == Kind::Hour ? "29" : "59";
+  }
 }
 
 const char* TimeFieldReader::ReadFixed(const char* p, int& secondOfDay) const {

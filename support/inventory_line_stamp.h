@@ -36,6 +36,15 @@ class TimeFieldReader {
 
   // Reads a time at [p, end); returns the byte behind it and sets the seconds of the day (the
   // milliseconds are dropped), or nullptr when the text is no time of the format.
+  // The bytes of a time of one width ("hh:nn:ss"; empty when a part's width varies): per place the
+  // literal byte it must be, or 0 and in maxDigit the largest digit that may stand there. A
+  // two-digit 24-hour at hourAt may be at most "23", more than its digits' limits say.
+  struct Shape {
+    std::string literal, maxDigit;
+    int hourAt = -1;
+  };
+  const Shape& FixedShape() const { return shape_; }
+
   const char* Read(const char* p, const char* end, int& secondOfDay) const {
     if (fixed_.length != 0 && end - p >= 16) return ReadFixed(p, secondOfDay);
     return ReadSteps(p, end, secondOfDay);
@@ -65,6 +74,7 @@ class TimeFieldReader {
     std::size_t count = 0;
   };
   Fixed fixed_;
+  Shape shape_;
 
   std::vector<Step> steps_;
   bool twelveHour_ = false;  // the hour is read on the 12-hour clock, its half from the AM/PM marker

@@ -10,6 +10,7 @@
 
 #include "support/datetime.h"
 #include "support/fd_io.h"
+#include "support/inventory_line_head.h"
 #include "support/unique_fd.h"
 
 namespace arl {
@@ -17,6 +18,8 @@ namespace arl {
 namespace {
 
 constexpr std::size_t kPiece = 256 << 10;  // bytes read at a time: stays in the processor's cache
+// Room behind the data for the fast path's reads past a line's end (LineHeadMatcher).
+constexpr std::size_t kSlack = LineHeadMatcher::kWidth + 16;
 
 std::int64_t FirstOfJanuary(int year) { return EncodeDate(year, 1, 1).DayNumber(); }
 
@@ -52,14 +55,27 @@ class LineCounter {
     key_.reserve(64);
   }
 
-  // Counts the lines of [p, stop), which ends just behind a LF.
+  // Counts the lines of [p, stop), which ends just behind a LF and has kSlack bytes of room behind.
   void Lines(const char* p, const char* stop) {
+    const char* lastTime = nullptr;  // the time of the last line the fast path took
     while (p < stop) {
+      if (head_.Matches(p)) {
+        ++count_.lines;
+        lastTime = p + key_.size();
+        p = LineHeadMatcher::FindLf(p + head_.Length(), stop) + 1;
+        continue;
+      }
       const char* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(stop - p)));
       const char* end = lf > p && lf[-1] == '\r' ? lf - 1 : lf;
       ++count_.lines;
-      Line(p, end);
+      if (Line(p, end)) lastTime = nullptr;
       p = lf + 1;
+    }
+    // The last line's time is read in full once, before the buffer is reused.
+    if (lastTime != nullptr) {
+      int second = 0;
+      times_.Read(lastTime, lastTime + LineHeadMatcher::kWidth, second);
+      count_.last = {day_, second};
     }
   }
 
@@ -72,18 +88,20 @@ class LineCounter {
   }
 
  private:
-  void Line(const char* p, const char* end) {
+  // The full reading of a line; true when it set the last time (the line parses with its time).
+  bool Line(const char* p, const char* end) {
     // The ticker column and the date repeat for a thousand lines and more: compare, do not parse.
     const std::size_t length = static_cast<std::size_t>(end - p);
     if (key_.empty() || length <= key_.size() || !SameStart(p, key_.data(), key_.size())) {
       if (!NewKey(p, end)) return Bad();
     }
-    if (!count_.timesRead) return;
+    if (!count_.timesRead) return false;
     int second = 0;
     const char* after = times_.Read(p + key_.size(), end, second);
     if (after == nullptr || after == end || *after != ',') return Bad();
     if (count_.first.day < 0) count_.first = {day_, second};
     count_.last = {day_, second};
+    return true;
   }
 
   // Reads the date of a line whose leading bytes differ from the line before's.
@@ -93,6 +111,7 @@ class LineCounter {
     const std::int64_t day = ReadLineDate(p + offset);
     if (day < 0) return false;
     key_.assign(p, static_cast<std::size_t>(offset) + kLineDateBytes + 1);
+    if (count_.timesRead) head_.Expect(key_, times_.FixedShape());
     if (day != day_) Mark(day);
     day_ = day;
     return true;
@@ -115,13 +134,15 @@ class LineCounter {
     return std::binary_search(outside_.begin(), outside_.end(), day);
   }
 
-  void Bad() {
+  bool Bad() {
     if (count_.badLines++ == 0) count_.firstBadLine = count_.lines;
+    return false;
   }
 
   const TimeFieldReader& times_;
   YearFileCount& count_;
-  std::string key_;  // the ticker column, date and comma of the last line whose date was read
+  std::string key_;       // the ticker column, date and comma of the last line whose date was read
+  LineHeadMatcher head_;  // lines that start with key_ and a well-formed time
   std::int64_t day_ = -1;
   std::int64_t base_;                // the day number of seen_[0]
   std::vector<unsigned char> seen_;  // 1 for a date with a line
@@ -147,11 +168,13 @@ YearFileCount CountYearFile(const std::string& path, int year, const TimeFieldRe
   count.present = true;
   ::posix_fadvise(fd.Get(), 0, 0, POSIX_FADV_SEQUENTIAL);
   LineCounter counter(year, times, count);
-  std::vector<char> buffer(kPiece);
+  std::vector<char> buffer(kPiece + kSlack);
   std::size_t kept = 0;  // the unfinished line at the buffer's front
   for (;;) {
-    if (kept == buffer.size()) buffer.resize(buffer.size() * 2);  // a line longer than the buffer
-    const std::int64_t got = ReadSomeAt(fd.Get(), buffer.data() + kept, buffer.size() - kept, count.bytes);
+    const std::size_t room = buffer.size() - kSlack;
+    if (kept == room) buffer.resize(room * 2 + kSlack);  // a line longer than the buffer
+    const std::int64_t got =
+        ReadSomeAt(fd.Get(), buffer.data() + kept, buffer.size() - kSlack - kept, count.bytes);
     if (got < 0) {
       count.readError = SystemText("読めません", errno);
       break;
