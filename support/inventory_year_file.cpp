@@ -59,7 +59,8 @@ class LineCounter {
   void Lines(const char* p, const char* stop) {
     const char* lastTime = nullptr;  // the time of the last line the fast path took
     while (p < stop) {
-      if (head_.Matches(p)) {
+      // The fast path takes no line before the first whose time was read in full.
+      if (count_.first.day >= 0 && head_.Matches(p)) {
         ++count_.lines;
         lastTime = p + key_.size();
         p = LineHeadMatcher::FindLf(p + head_.Length(), stop) + 1;
