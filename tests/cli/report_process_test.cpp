@@ -8,10 +8,13 @@
 
 #include "convert/currency_update.h"
 #include "support/datetime.h"
+#include "support/files.h"
 #include "support/output_line.h"
 #include "tests/common/cli_home.h"
 #include "tests/common/fake_host.h"
 #include "tools/lib/day_data.h"
+#include "tools/lib/fake_site.h"
+#include "tools/lib/site_server.h"
 
 namespace arl::test {
 namespace {
@@ -147,6 +150,45 @@ TEST(ReportProcess, JsonEscapesWhatATickerHolds) {
       std::string::npos)
       << o.out;
   EXPECT_TRUE(o.out.starts_with("{\n  \"home\": ") && o.out.ends_with("\n  ]\n}\n")) << o.out;
+}
+
+// --site reads the index and year pages only: a day the site lists without a day file on disk is
+// named, a year the disk lacks altogether gets a row, and no archive is fetched.
+TEST(ReportProcess, SiteDaysNotOnDisk) {
+  TempDir siteDir, home;
+  tools::FakeSiteOptions options;
+  options.firstYear = 2010;
+  options.lastYear = 2011;
+  options.daysPerYear = 4;
+  options.tickers = 1;
+  options.lastMinute = 2;
+  const tools::FakeSite site = tools::FakeSite::Generate(siteDir.path(), options);
+  tools::SiteServer server(site.Dir());
+  server.Start();
+  const Paths paths = Paths::ForAppDir(home.path());
+  WriteFile(paths.SettingsPath, "[Form]\r\nEditURL=" + server.Url(tools::FakeSite::kIndexPath) + "\r\n");
+  WriteFile(paths.CurrencyListPath, "EURUSD\r\n");
+  const std::vector<tools::Ymd> days = site.PublishedDays(2010);
+  for (std::size_t i = 0; i < days.size(); ++i)
+    if (i != 2) WriteFile(paths.DayFilePath("2010", tools::DayFileNameOf(days[i])), "x");
+
+  const ProcessOutcome o = RunCliProcess({"--home", home.path(), "--report", "--site", "--format", "json"});
+  EXPECT_EQ(o.status, 0) << o.err;
+  const auto& d = days[2];
+  char missing[16];
+  std::snprintf(missing, sizeof missing, "%04d-%02d-%02d", d.year, d.month, d.day);
+  EXPECT_NE(o.out.find("\"year\": 2010, \"day_files\": 3, "), std::string::npos) << o.out;
+  EXPECT_NE(o.out.find("\"marker\": false, \"not_on_disk\": [\"" + std::string(missing) + "\"]}"),
+            std::string::npos)
+      << o.out;
+  EXPECT_NE(
+      o.out.find("{\"year\": 2011, \"day_files\": 0, \"first\": null, \"last\": null, \"marker\": false, "
+                 "\"not_on_disk\": [\"2011-01-03\", \"2011-01-04\", \"2011-01-05\", \"2011-01-06\"]}"),
+      std::string::npos)
+      << o.out;
+  EXPECT_NE(o.out.find("\"site_error\": null"), std::string::npos);
+  EXPECT_EQ(server.Requests(tools::FakeSite::ArchivePath(d)), 0);
+  EXPECT_FALSE(DirectoryExists(paths.YearArchiveDir("2011"))) << "nothing is made on disk";
 }
 
 }  // namespace
