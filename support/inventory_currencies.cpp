@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <exception>
 #include <mutex>
 #include <set>
 #include <thread>
@@ -60,7 +61,12 @@ std::vector<CurrencyYear> CountCurrencyYears(const Paths& paths, const RunOption
         done.taken = &row;
         progress(done);
       }
-      row.count = CountYearFile(row.path, row.year, times);
+      try {
+        row.count = CountYearFile(row.path, row.year, times);
+      } catch (const std::exception& e) {  // no memory for a file's table: that row says so
+        row.count.present = true;
+        row.count.readError = e.what();
+      }
       std::lock_guard lock(mutex);
       ++done.filesDone;
       done.bytesDone += row.count.bytes;
