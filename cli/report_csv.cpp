@@ -24,7 +24,7 @@ void WriteCsvReport(const ReportModel& report, std::FILE* out, std::FILE* err) {
   for (std::size_t i = 0; i < report.rows.size(); ++i) {
     const CurrencyYear& row = report.rows[i];
     const YearFileCount& c = row.count;
-    const bool times = c.timesRead && c.first.day >= 0;
+    const bool times = c.timesRead && c.first.day != kNoDay;
     std::string weekdays;
     for (std::int64_t day : c.weekdaysWithoutData) weekdays += (weekdays.empty() ? "" : " ") + DayText(day);
     std::fprintf(out, "%s,%d,%lld,%s,%s,%lld,%s\n", CsvField(row.ticker).c_str(), row.year,

@@ -90,7 +90,7 @@ void WriteJsonReport(const ReportModel& report, std::FILE* out) {
   for (std::size_t i = 0; i < report.rows.size(); ++i) {
     const CurrencyYear& row = report.rows[i];
     const YearFileCount& c = row.count;
-    const bool times = c.timesRead && c.first.day >= 0;
+    const bool times = c.timesRead && c.first.day != kNoDay;
     std::fprintf(out,
                  "%s\n    {\"ticker\": %s, \"year\": %d, \"status\": \"%s\", \"lines\": %lld, \"first\": %s, "
                  "\"last\": %s, \"days_with_data\": %lld, \"weekdays_without_data\": %s, \"note\": %s}",

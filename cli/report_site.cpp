@@ -26,11 +26,11 @@ class NoDownloads : public Downloader {
   bool Download(const std::string&, const std::string&) override { return false; }
 };
 
-// The day a day-archive link names ("…/ddmmyy.zip"), or -1.
+// The day a day-archive link names ("…/ddmmyy.zip"), or kNoDay.
 std::int64_t LinkedDay(const std::string& link, int year) {
   const std::size_t slash = link.rfind('/');
   const std::string name = link.substr(slash == std::string::npos ? 0 : slash + 1);
-  if (name.size() != 10 || !name.ends_with(".zip")) return -1;
+  if (name.size() != 10 || !name.ends_with(".zip")) return kNoDay;
   return DayOfDayFileName(SwapDayPairs(name.substr(0, 6)) + ".txt", year);
 }
 
@@ -61,7 +61,7 @@ void ReadYear(Session& s, ReportModel& report, const std::string& page, const st
   site.listed = true;
   for (const std::string& link : CollectYearLinks(s, yearText)) {
     const std::int64_t day = LinkedDay(link, year);
-    if (day >= 0 && !std::binary_search(onDisk->days.begin(), onDisk->days.end(), day))
+    if (day != kNoDay && !std::binary_search(onDisk->days.begin(), onDisk->days.end(), day))
       site.missing.push_back(day);
   }
   std::sort(site.missing.begin(), site.missing.end());

@@ -40,7 +40,7 @@ class TextTable {
   std::vector<std::vector<std::string>> rows_;
 };
 
-std::string Day(std::int64_t day) { return day < 0 ? "-" : DayText(day); }
+std::string Day(std::int64_t day) { return day == kNoDay ? "-" : DayText(day); }
 
 std::string DayList(const std::vector<std::int64_t>& days) {
   std::string list;
@@ -56,8 +56,8 @@ void PrintArchive(const ReportModel& report, std::FILE* out) {
   table.Row(head);
   for (const ArchiveYear& year : report.archive) {
     std::vector<std::string> row = {std::to_string(year.year), std::to_string(year.days.size()),
-                                    Day(year.days.empty() ? -1 : year.days.front()),
-                                    Day(year.days.empty() ? -1 : year.days.back()),
+                                    Day(year.days.empty() ? kNoDay : year.days.front()),
+                                    Day(year.days.empty() ? kNoDay : year.days.back()),
                                     year.marker ? "yes" : "no"};
     if (report.siteAsked) {
       const auto site = report.site.find(year.year);
@@ -77,7 +77,7 @@ void PrintCurrencies(const ReportModel& report, std::FILE* out) {
              "note"});
   for (std::size_t i = 0; i < report.rows.size(); ++i) {
     const YearFileCount& c = report.rows[i].count;
-    const bool times = c.timesRead && c.first.day >= 0;
+    const bool times = c.timesRead && c.first.day != kNoDay;
     table.Row({report.rows[i].ticker, std::to_string(report.rows[i].year), std::to_string(c.lines),
                times ? StampText(c.first) : "-", times ? StampText(c.last) : "-",
                std::to_string(c.daysWithData), std::to_string(c.weekdaysWithoutData.size()),

@@ -17,10 +17,10 @@ bool AllDigits(std::string_view text) {
 }  // namespace
 
 std::int64_t DayOfDayFileName(std::string_view name, int year) {
-  if (name.size() != 10 || name.substr(6) != ".txt" || !AllDigits(name.substr(0, 6))) return -1;
+  if (name.size() != 10 || name.substr(6) != ".txt" || !AllDigits(name.substr(0, 6))) return kNoDay;
   auto pair = [name](std::size_t at) { return (name[at] - '0') * 10 + (name[at + 1] - '0'); };
   DateTime date;
-  if (pair(0) != year % 100 || !TryEncodeDate(year, pair(2), pair(4), date)) return -1;
+  if (pair(0) != year % 100 || !TryEncodeDate(year, pair(2), pair(4), date)) return kNoDay;
   return date.DayNumber();
 }
 
@@ -37,7 +37,7 @@ std::vector<ArchiveYear> ListArchiveYears(const Paths& paths) {
     LineList files;
     for (const std::string& file : ListFiles(paths.YearArchiveDir(name), files)) {
       const std::int64_t day = DayOfDayFileName(file, year.year);
-      if (day >= 0) year.days.push_back(day);
+      if (day != kNoDay) year.days.push_back(day);
     }
     std::sort(year.days.begin(), year.days.end());
     year.marker = FileExists(paths.YearMarkerPath(name));

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "support/home_layout.h"
+#include "support/inventory_line_stamp.h"
 
 namespace arl {
 
@@ -22,7 +23,7 @@ inline bool IsInventoryYear(int year) { return year >= 1000 && year <= 9998; }
 // The years of the archive folder (four-digit folder names), in year order.
 std::vector<ArchiveYear> ListArchiveYears(const Paths& paths);
 
-// The day number of a day file's name "yymmdd.txt" in `year`, or -1 when it names no day of it.
+// The day number of a day file's name "yymmdd.txt" in `year`, or kNoDay when it names no day of it.
 std::int64_t DayOfDayFileName(std::string_view name, int year);
 
 }  // namespace arl

@@ -17,15 +17,15 @@ bool IsDigit(char c) { return Digit(c) < 10; }
 
 std::int64_t ReadLineDate(const char* p) {
   const char separator = p[4];
-  if ((separator != '/' && separator != '-') || p[7] != separator) return -1;
+  if ((separator != '/' && separator != '-') || p[7] != separator) return kNoDay;
   const unsigned d[8] = {Digit(p[0]), Digit(p[1]), Digit(p[2]), Digit(p[3]),
                          Digit(p[5]), Digit(p[6]), Digit(p[8]), Digit(p[9])};
   for (unsigned v : d)
-    if (v > 9) return -1;
+    if (v > 9) return kNoDay;
   DateTime date;
   if (!TryEncodeDate(static_cast<int>(d[0] * 1000 + d[1] * 100 + d[2] * 10 + d[3]),
                      static_cast<int>(d[4] * 10 + d[5]), static_cast<int>(d[6] * 10 + d[7]), date))
-    return -1;
+    return kNoDay;
   return date.DayNumber();
 }
 

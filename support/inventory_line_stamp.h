@@ -5,6 +5,7 @@
 // there is read from each line, so a year written before the options changed reads as well; the time
 // format cannot be seen in the text and is the run's. The reader works on bytes in place and never
 // allocates: the inventory runs it on every line of gigabytes of year files.
+#include <climits>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -14,9 +15,11 @@
 namespace arl {
 
 inline constexpr std::size_t kLineDateBytes = 10;  // "yyyy/mm/dd"
+// No day: day numbers of dates before 1899-12-30 are negative, so none of them can mean "none".
+inline constexpr std::int64_t kNoDay = INT64_MIN;
 
 // The day number (days since 1899-12-30, as DateTime counts them) of the date "yyyy?mm?dd" at `p`
-// (10 bytes, "/" or "-" at both separator places), or -1 when those bytes are no valid date.
+// (10 bytes, "/" or "-" at both separator places), or kNoDay when those bytes are no valid date.
 std::int64_t ReadLineDate(const char* p);
 
 // Where the date field of the line [p, end) starts: 0 when the line starts with a date and a comma,

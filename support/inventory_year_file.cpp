@@ -60,7 +60,7 @@ class LineCounter {
     const char* lastTime = nullptr;  // the time of the last line the fast path took
     while (p < stop) {
       // The fast path takes no line before the first whose time was read in full.
-      if (count_.first.day >= 0 && head_.Matches(p)) {
+      if (count_.first.day != kNoDay && head_.Matches(p)) {
         ++count_.lines;
         lastTime = p + key_.size();
         p = LineHeadMatcher::FindLf(p + head_.Length(), stop) + 1;
@@ -100,7 +100,7 @@ class LineCounter {
     int second = 0;
     const char* after = times_.Read(p + key_.size(), end, second);
     if (after == nullptr || after == end || *after != ',') return Bad();
-    if (count_.first.day < 0) count_.first = {day_, second};
+    if (count_.first.day == kNoDay) count_.first = {day_, second};
     count_.last = {day_, second};
     return true;
   }
@@ -110,7 +110,7 @@ class LineCounter {
     const std::int64_t offset = LineDateOffset(p, end);
     if (offset < 0 || p[offset + static_cast<std::int64_t>(kLineDateBytes)] != ',') return false;
     const std::int64_t day = ReadLineDate(p + offset);
-    if (day < 0) return false;
+    if (day == kNoDay) return false;
     key_.assign(p, static_cast<std::size_t>(offset) + kLineDateBytes + 1);
     if (count_.timesRead) head_.Expect(key_, times_.FixedShape());
     if (day != day_) Mark(day);
@@ -144,7 +144,7 @@ class LineCounter {
   YearFileCount& count_;
   std::string key_;       // the ticker column, date and comma of the last line whose date was read
   LineHeadMatcher head_;  // lines that start with key_ and a well-formed time
-  std::int64_t day_ = -1;
+  std::int64_t day_ = kNoDay;
   std::int64_t base_;                // the day number of seen_[0]
   std::vector<unsigned char> seen_;  // 1 for a date with a line
   std::vector<std::int64_t> outside_;

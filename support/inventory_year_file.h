@@ -14,9 +14,9 @@
 
 namespace arl {
 
-// A line's date (day number, see ReadLineDate) and time (seconds of the day); day -1: none.
+// A line's date (day number, see ReadLineDate) and time (seconds of the day); day kNoDay: none.
 struct LineStamp {
-  std::int64_t day = -1;
+  std::int64_t day = kNoDay;
   int second = 0;
 };
 
@@ -30,7 +30,7 @@ struct YearFileCount {
   std::int64_t tornBytes = 0;     // bytes behind the last line end: a line cut off or being written
   bool timesRead = false;         // the time format could be read back, so first and last are known
   LineStamp first, last;          // of the first and last lines that parse
-  std::int64_t lastDay = -1;      // the latest date of a line that parses
+  std::int64_t lastDay = kNoDay;  // the latest date of a line that parses
   std::int64_t daysWithData = 0;  // distinct dates with at least one line that parses
   // Monday to Friday from 1 January of the file's year to lastDay without any line, in date order.
   std::vector<std::int64_t> weekdaysWithoutData;

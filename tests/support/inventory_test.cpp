@@ -2,6 +2,7 @@
 // independently from the plan the test files were written from.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <set>
 
 #include "support/datetime.h"
@@ -119,10 +120,51 @@ TEST(InventoryYearFile, DamageIsDescribedNotFatal) {
   c = Count(dir, plan, "");
   EXPECT_TRUE(c.present);
   EXPECT_EQ(c.bytes, 0);
-  EXPECT_EQ(c.first.day, -1);
+  EXPECT_EQ(c.first.day, kNoDay);
 
   c = CountYearFile(dir / "none.txt", 2024, TimeFieldReader(plan.options));
   EXPECT_FALSE(c.present);
+}
+
+// The vector check of lines like the one before must accept exactly what the full reading accepts:
+// single bytes of a line's date and time changed at random, counted against a plain check here.
+TEST(InventoryYearFile, FastPathAgreesWithAPlainCheckOnCorruptedLines) {
+  Plan plan;
+  plan.days = {Day(2024, 1, 2), Day(2024, 1, 3), Day(2024, 1, 4)};
+  const std::string text = plan.Text();
+  std::vector<std::string> lines;
+  for (std::size_t at = 0, end; at < text.size(); at = end + 1)
+    lines.push_back(text.substr(at, (end = text.find('\n', at)) - at + 1));
+  auto plainCheck = [](const std::string& line) {
+    auto digits = [&](std::size_t at, int max) {
+      return std::isdigit(static_cast<unsigned char>(line[at])) &&
+             std::isdigit(static_cast<unsigned char>(line[at + 1])) &&
+             (line[at] - '0') * 10 + (line[at + 1] - '0') <= max;
+    };
+    const bool separators = line[4] == line[7] && (line[4] == '/' || line[4] == '-') && line[10] == ',' &&
+                            line[13] == ':' && line[16] == ':' && line[19] == ',';
+    if (!separators || !digits(0, 99) || !digits(2, 99) || !digits(5, 12) || !digits(8, 31)) return false;
+    const int year = std::stoi(line.substr(0, 4)), month = std::stoi(line.substr(5, 2)),
+              day = std::stoi(line.substr(8, 2));
+    const int monthDays[] = {31, year % 4 == 0 ? 29 : 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return year >= 1 && month >= 1 && day >= 1 && day <= monthDays[month - 1] && digits(11, 23) &&
+           digits(14, 59) && digits(17, 59);
+  };
+  std::uint64_t random = 12345;
+  const std::string bytes = "0123456789/-:,x 2";
+  std::int64_t bad = 0;
+  for (std::size_t i = 1; i < lines.size(); i += 7) {
+    random = random * 6364136223846793005u + 1442695040888963407u;
+    lines[i][(random >> 33) % 20] = bytes[(random >> 17) % bytes.size()];
+    bad += !plainCheck(lines[i]);
+  }
+  std::string corrupted;
+  for (const std::string& line : lines) corrupted += line;
+  test::TempDir dir;
+  const YearFileCount c = Count(dir, plan, corrupted);
+  EXPECT_EQ(c.lines, plan.Lines());
+  EXPECT_EQ(c.badLines, bad);
+  EXPECT_GT(bad, 100);
 }
 
 TEST(InventoryYearFile, TimeFormatsThatCannotBeReadBack) {
