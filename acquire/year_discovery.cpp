@@ -9,63 +9,14 @@
 // ends discovery quietly: nothing is concluded from a page that was not waited for.
 #include "acquire/year_discovery.h"
 
-#include <string_view>
-
-#include "acquire/link_address.h"
 #include "acquire/page_access.h"
 #include "acquire/page_browser.h"
+#include "acquire/site_listing.h"
 #include "acquire/year_sync.h"
 #include "support/errors.h"
 #include "support/files.h"
-#include "support/regexp.h"
 
 namespace arl {
-
-namespace {
-
-constexpr std::string_view kYearPattern = "m#\\d{4}#";
-
-struct YearPages {
-  LineList years;  // four-digit texts
-  LineList pages;  // the address of the page that links each year's day archives
-};
-
-[[noreturn]] void NoArchiveLinks(const std::string& indexUrl, const char* what) {
-  throw ERunError("インデックスページ " + indexUrl + " に" + what +
-                  "がありません (サイトのレイアウトが変わった可能性があります)");
-}
-
-// The first run of four digits behind the host of the page's last day-archive link.
-std::string LatestYearOf(const LineList& zipLinks, const std::string& indexUrl) {
-  TBRegExp& re = RegExpInstance();
-  if (zipLinks.empty() || !re.Match(kYearPattern, AddressPath(zipLinks.back())))
-    NoArchiveLinks(indexUrl, "日ごとのアーカイブへのリンク");
-  return re.MatchedText(0);
-}
-
-YearPages ReadYearPages(Session& s, const std::string& indexUrl) {
-  const LineList links = CollectPageLinks(s, "forex_history_arhiv_,.htm");
-  // The yearly pages take the log pane's place until the first year clears it.
-  s.ShowList(ListPane::Log, links);
-  YearPages list;
-  if (!s.GoOn()) return list;  // a collection cut short by a cancel
-  TBRegExp& re = RegExpInstance();
-  for (const auto& link : links) {
-    if (!re.Match(kYearPattern, AddressPath(link))) continue;
-    list.years.push_back(re.MatchedText(0));
-    list.pages.push_back(link);
-  }
-  if (list.years.empty()) NoArchiveLinks(indexUrl, "年ごとのページへのリンク");
-  // The first yearly link is the newest year with a page of its own; later years are on the index.
-  const int latest = StrToInt(s.LatestYear);
-  for (int year = StrToInt(list.years.front()) + 1; year <= latest; ++year) {
-    list.years.push_back(std::to_string(year));
-    list.pages.push_back(indexUrl);
-  }
-  return list;
-}
-
-}  // namespace
 
 void DiscoverYears(Session& s) {
   const std::string indexUrl = s.Options().indexUrl;
@@ -78,7 +29,7 @@ void DiscoverYears(Session& s) {
     throw ERunError("インデックスページ " + indexUrl + " を読み込めませんでした (" + loadError + ")");
   s.SetStatus("各年度へのリンクをチェック...");
 
-  const LineList archiveLinks = CollectPageLinks(s, "free_forex_quotes,.zip");
+  const LineList archiveLinks = CollectArchiveLinks(s);
   s.ShowList(ListPane::Links, archiveLinks);
   if (!s.GoOn()) return;
   s.LatestYear = LatestYearOf(archiveLinks, indexUrl);

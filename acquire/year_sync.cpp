@@ -4,12 +4,11 @@
 #include "acquire/year_sync.h"
 
 #include <algorithm>
-#include <unordered_set>
 
 #include "acquire/archive_download.h"
-#include "acquire/link_address.h"
 #include "acquire/page_access.h"
 #include "acquire/page_browser.h"
+#include "acquire/site_listing.h"
 #include "convert/cross_check.h"
 #include "convert/currency_update.h"
 #include "support/disk_full.h"
@@ -22,23 +21,6 @@ namespace {
 
 constexpr int kPasses = 4;
 const std::string kCrLf = "\r\n";
-
-// The page's "zip" links that hold "/year/" behind the host, in page order, each address once: a day
-// linked twice must not look missing after it was fetched.
-LineList CollectYearLinks(Session& s, const std::string& year) {
-  const LineList pageLinks = CollectPageLinks(s, "zip");
-  // The log pane shows the page's links for a moment, as a sign of life on a long page.
-  s.ShowList(ListPane::Log, pageLinks);
-  const std::string segment = "/" + year + "/";
-  LineList links;
-  std::unordered_set<std::string> seen;  // a page of many thousand links must not cost a quadratic search
-  for (const auto& line : pageLinks) {
-    if (AddressPath(line).find(segment) == std::string_view::npos) continue;
-    if (seen.insert(line).second) links.push_back(line);
-  }
-  s.ShowList(ListPane::Log, {});
-  return links;
-}
 
 // Drops every link that names a day archive already on disk (archive names, ddmmyy.zip).
 void DropLinksOnDisk(LineList& links, const LineList& archiveNamesOnDisk) {

@@ -13,6 +13,7 @@
 #include "acquire/curl_downloader.h"
 #include "cli/headless_events.h"
 #include "cli/headless_settings.h"
+#include "cli/report_run.h"
 #include "cli/stop_signals.h"
 #include "run/run_control.h"
 #include "support/currency_list.h"
@@ -25,6 +26,7 @@ namespace {
 
 constexpr char kUsage[] =
     "Usage: autorateloom-cli [auto] [--home DIR] [--init]\n"
+    "       autorateloom-cli [--home DIR] --report [--format text|csv|json] [--ticker T] [--site]\n"
     "\n"
     "Runs one run exactly as the window's auto mode does: the missing day archives are downloaded\n"
     "and converted, and the merge files are brought up to date when the settings ask for it. The log\n"
@@ -33,11 +35,21 @@ constexpr char kUsage[] =
     "\n"
     "  --home DIR   keep settings, CurrencyList.txt, log and outputs in DIR, which must exist\n"
     "  --init       make the home ready (folders, CurrencyList.txt, settings, log) and stop\n"
+    "  --report     print what the home holds and stop, changing nothing in it: per archive year\n"
+    "               the day files, their first and last day and the marker; per currency and\n"
+    "               year the year file's lines, first and last minute, days with data and the\n"
+    "               weekdays without (safe while a run goes on)\n"
+    "  --format F   the report as text (aligned tables, the default), csv or json\n"
+    "  --ticker T   report only the currency T\n"
+    "  --site       also list the days the archive site lists that are not on disk (reads the\n"
+    "               index and year pages, downloads nothing)\n"
     "  --help       show this text\n"
     "  --version    show the version\n"
     "\n"
     "Exit status: 0 the run ended and nothing failed, 1 something failed or the run could not\n"
-    "start (the log's last lines say what), 2 bad command line, 130 cancelled.\n"
+    "start (the log's last lines say what), 2 bad command line, 130 cancelled. --report: 0 the\n"
+    "report was made, 1 the home cannot be read, 2 bad command line, 3 the report was made and\n"
+    "found damaged year files (torn, empty, unreadable lines or time format; csv: on stderr).\n"
     "\n";
 
 // The home given, or the default one; "" (with the reason on stderr) when none can be named.
@@ -82,11 +94,14 @@ HeadlessArgs ParseHeadlessArgs(int argc, char** argv) {
       a.home = argv[++i];
     } else if (arg.starts_with("--home=") && arg.size() > 7) {
       a.home = std::string(arg.substr(7));
+    } else if (TakeReportArg(argc, argv, i, a.report, a.error)) {
+      if (!a.error.empty()) return a;
     } else {
       a.error = "unknown argument: " + std::string(arg);
       return a;
     }
   }
+  a.error = ReportArgsProblem(a.report, a.init);
   return a;
 }
 
@@ -105,6 +120,7 @@ int RunHeadless(int argc, char** argv) {
     return kExitDone;
   }
 
+  if (args.report.wanted) return RunReport(args.home, args.report);
   try {
     if (args.init) return InitHome(args.home);
     // A mistyped home must not become a new, empty one that a full download then fills.

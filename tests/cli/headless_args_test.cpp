@@ -29,6 +29,22 @@ TEST(HeadlessArgs, AcceptedForms) {
   EXPECT_TRUE(Parse({"--version"}).version);
 }
 
+TEST(HeadlessArgs, ReportOptions) {
+  HeadlessArgs a = Parse({"--report", "--format", "csv", "--ticker=USDJPY", "--site"});
+  EXPECT_TRUE(a.error.empty()) << a.error;
+  EXPECT_TRUE(a.report.wanted && a.report.site);
+  EXPECT_EQ(a.report.format, ReportFormat::Csv);
+  EXPECT_EQ(a.report.ticker, "USDJPY");
+  EXPECT_EQ(Parse({"--format=json", "--report"}).report.format, ReportFormat::Json);
+  for (std::vector<std::string> bad : {std::vector<std::string>{"--report", "--format"},
+                                       {"--report", "--format", "xml"},
+                                       {"--report", "--ticker", "../x"},
+                                       {"--report", "--ticker"},
+                                       {"--site"},
+                                       {"--report", "--init"}})
+    EXPECT_FALSE(Parse(bad).error.empty()) << bad.back();
+}
+
 TEST(HeadlessArgs, Rejected) {
   EXPECT_FALSE(Parse({"--home"}).error.empty());
   EXPECT_FALSE(Parse({"--home", ""}).error.empty());
