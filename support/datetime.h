@@ -90,6 +90,8 @@ class CompiledFormat {
     std::string text;   // Literal; AmPm: the morning text
     std::string text2;  // AmPm: the afternoon text
   };
+  // The steps of printing, in order; a reader of printed texts follows them back.
+  const std::vector<Token>& Tokens() const { return tokens_; }
 
  private:
   void Compile(std::string_view format, const FormatSettings& settings, int level);
