@@ -5,7 +5,7 @@
 
 #include <cerrno>
 #include <cstring>
-#include <vector>
+#include <memory>
 
 #include "support/errors.h"
 #include "support/fd_io.h"
@@ -46,16 +46,16 @@ BarMaker::State FeedBarFile(BarMaker& maker, const std::string& path, const std:
                             std::int64_t from) {
   std::int64_t size = 0;
   const UniqueFd fd = OpenRead(path, size);
-  std::vector<char> buffer(kRead);
+  const std::unique_ptr<char[]> buffer(new char[kRead]);  // not cleared: read() fills what is used
   // From the byte before `from`: the lines start behind its first LF.
   std::int64_t at = from > 0 ? from - 1 : 0;
   bool seeking = from > 0;
   if (!seeking) maker.StartFile(name);
   while (maker.state() == BarMaker::State::Going) {
-    const std::int64_t got = ReadSomeAt(fd.Get(), buffer.data(), buffer.size(), at);
+    const std::int64_t got = ReadSomeAt(fd.Get(), buffer.get(), kRead, at);
     if (got < 0) Fail("read", path);
     if (got == 0) return seeking ? maker.state() : maker.EndFile();
-    std::string_view bytes(buffer.data(), static_cast<std::size_t>(got));
+    std::string_view bytes(buffer.get(), static_cast<std::size_t>(got));
     at += got;
     if (seeking) {
       const std::size_t lf = bytes.find('\n');
@@ -103,11 +103,11 @@ std::int64_t FirstLineOfDay(const std::string& path, MinuteLineReader& reader, s
 
 bool MakeBarsFromFiles(BarMaker& maker, const std::vector<std::string>& paths) {
   const std::int64_t firstDay = maker.Window().firstDay;
+  const bool fromStart = firstDay == BarWindow().firstDay;
   for (const std::string& path : paths) {
     if (maker.state() != BarMaker::State::Going) break;
     if (!FileExists(path)) continue;
-    const bool whole = firstDay == BarWindow().firstDay;
-    const std::int64_t from = whole ? 0 : FirstLineOfDay(path, maker.Reader(), firstDay);
+    const std::int64_t from = fromStart ? 0 : FirstLineOfDay(path, maker.Reader(), firstDay);
     FeedBarFile(maker, path, path, from);
   }
   return maker.Finish();

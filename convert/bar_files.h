@@ -13,6 +13,7 @@ namespace arl {
 
 // Feeds the file at `path` to the maker from its first line starting at or after `from` to its end,
 // or until the maker is done or has failed, each byte read once; the fault names the file `name`.
+// Lines are found from an offset by their LF, as the program's CR LF ends them.
 BarMaker::State FeedBarFile(BarMaker& maker, const std::string& path, const std::string& name,
                             std::int64_t from = 0);
 
