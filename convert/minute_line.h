@@ -30,12 +30,12 @@ enum class LineFault : std::uint8_t {
 };
 
 struct MinuteLine {
-  std::int64_t day = 0;       // days since 1899-12-30
-  std::int32_t msOfDay = 0;   // time of day
-  int year = 0;               // of the date
-  std::string_view date;      // the date field as written
-  std::string_view price[4];  // open, high, low, close as written
-  std::uint8_t point[4];      // where each price's point stands, or kNoPoint
+  std::int64_t day = 0;        // days since 1899-12-30
+  std::int32_t msOfDay = 0;    // time of day
+  int year = 0;                // of the date
+  std::string_view date;       // the date field as written
+  std::string_view price[4];   // open, high, low, close as written
+  std::uint8_t point[4] = {};  // where each price's point stands, or kNoPoint
 };
 
 class MinuteLineReader {

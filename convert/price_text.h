@@ -4,7 +4,6 @@
 // "1.2" and "1.20" are equal. Texts of one shape (the same length, the point in the same place, no
 // sign), as nearly all prices of a currency are, compare as their bytes do; others are read as
 // numbers scaled by 10^18 in a 128-bit integer, exact for up to 18 digits on either side of the point.
-#include <array>
 #include <cstdint>
 #include <cstring>
 #include <string_view>
@@ -48,12 +47,25 @@ struct PriceText {
 };
 
 // 10^0 .. 10^18.
-inline constexpr auto kPow10 = [] {
-  std::array<std::uint64_t, 19> powers{};
-  powers[0] = 1;
-  for (std::size_t i = 1; i < powers.size(); ++i) powers[i] = powers[i - 1] * 10;
-  return powers;
-}();
+inline constexpr std::uint64_t kPow10[] = {1ULL,
+                                           10ULL,
+                                           100ULL,
+                                           1000ULL,
+                                           10000ULL,
+                                           100000ULL,
+                                           1000000ULL,
+                                           10000000ULL,
+                                           100000000ULL,
+                                           1000000000ULL,
+                                           10000000000ULL,
+                                           100000000000ULL,
+                                           1000000000000ULL,
+                                           10000000000000ULL,
+                                           100000000000000ULL,
+                                           1000000000000000ULL,
+                                           10000000000000000ULL,
+                                           100000000000000000ULL,
+                                           1000000000000000000ULL};
 
 // Reads a price at p: an optional sign, digits, an optional point followed by digits, at least one
 // digit in all, at most 18 digits before the point (leading zeros aside) and 18 after it (trailing
