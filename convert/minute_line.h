@@ -72,7 +72,7 @@ class MinuteLineReader {
     p = time_.Read(p, end, out.day, out.msOfDay);
     if (p == end) return LineFault::FieldCount;
     if (p == nullptr || *p != ',') return LineFault::Time;
-    if (SplitPlainPrices(p + 1, static_cast<std::size_t>(end - p - 1), out.price, out.point))
+    if (prices_.Split(p + 1, static_cast<std::size_t>(end - p - 1), out.price, out.point))
       return LineFault::None;
     return ReadPricesOneByOne(p, end, out);
   }
@@ -95,6 +95,7 @@ class MinuteLineReader {
   std::string head_;  // the ticker column with its comma, or ""
   char separator_;
   TimeFieldReader time_;
+  PriceSplitter prices_;
   // The last date read, which nearly every line repeats.
   char lastDate_[kDateLength] = {};
   std::int64_t lastDay_ = 0;
