@@ -1,0 +1,116 @@
+#include "convert/bar_files.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+#include <memory>
+
+#include "support/errors.h"
+#include "support/fd_io.h"
+#include "support/files.h"
+#include "support/unique_fd.h"
+
+namespace arl {
+
+namespace {
+
+constexpr std::size_t kRead = 1 << 20;          // bytes read at a time when feeding
+constexpr std::size_t kProbe = 4 << 10;         // bytes read to find one line while halving
+constexpr std::int64_t kLinearRest = 64 << 10;  // halving stops this close to the line
+
+[[noreturn]] void Fail(const std::string& what, const std::string& path) {
+  throw EInOutError("Cannot " + what + " file \"" + path + "\": " + std::strerror(errno));
+}
+
+UniqueFd OpenRead(const std::string& path, std::int64_t& size) {
+  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  struct stat info;
+  if (!fd.Valid() || ::fstat(fd.Get(), &info) != 0) Fail("open", path);
+  size = info.st_size;
+  return fd;
+}
+
+// Whether the line is dated before `day`: -1 when its date cannot be read.
+int LineBefore(MinuteLineReader& reader, std::string_view line, std::int64_t day) {
+  MinuteLine minute;
+  std::size_t rest = 0;
+  if (reader.ReadDate(line, minute, rest) != LineFault::None) return -1;
+  return minute.day < day ? 1 : 0;
+}
+
+}  // namespace
+
+BarMaker::State FeedBarFile(BarMaker& maker, const std::string& path, const std::string& name,
+                            std::int64_t from) {
+  std::int64_t size = 0;
+  const UniqueFd fd = OpenRead(path, size);
+  const std::unique_ptr<char[]> buffer(new char[kRead]);  // not cleared: read() fills what is used
+  // From the byte before `from`: the lines start behind its first LF.
+  std::int64_t at = from > 0 ? from - 1 : 0;
+  bool seeking = from > 0;
+  if (!seeking) maker.StartFile(name);
+  while (maker.state() == BarMaker::State::Going) {
+    const std::int64_t got = ReadSomeAt(fd.Get(), buffer.get(), kRead, at);
+    if (got < 0) Fail("read", path);
+    if (got == 0) return seeking ? maker.state() : maker.EndFile();
+    std::string_view bytes(buffer.get(), static_cast<std::size_t>(got));
+    at += got;
+    if (seeking) {
+      const std::size_t lf = bytes.find('\n');
+      if (lf == std::string_view::npos) continue;
+      seeking = false;
+      bytes.remove_prefix(lf + 1);
+      maker.StartFile(name, at - static_cast<std::int64_t>(bytes.size()));
+    }
+    maker.Feed(bytes);
+  }
+  return maker.state();
+}
+
+std::int64_t FirstLineOfDay(const std::string& path, MinuteLineReader& reader, std::int64_t day) {
+  std::int64_t size = 0;
+  const UniqueFd fd = OpenRead(path, size);
+  // Every line starting before `low` is dated before the day; the line looked for starts by `high`.
+  std::int64_t low = 0, high = size;
+  char probe[kProbe];
+  while (high - low > kLinearRest) {
+    const std::int64_t middle = low + (high - low) / 2;
+    const std::int64_t got = ReadAt(fd.Get(), probe, sizeof probe, middle);
+    if (got < 0) Fail("read", path);
+    const std::string_view bytes(probe, static_cast<std::size_t>(got));
+    const std::size_t start = bytes.find('\n');
+    const std::size_t end = start == std::string_view::npos ? start : bytes.find_first_of("\r\n", start + 1);
+    if (end == std::string_view::npos) break;  // no whole line here: go line by line
+    if (middle + static_cast<std::int64_t>(start) + 1 >= high) break;
+    const std::string_view line = bytes.substr(start + 1, end - start - 1);
+    const int before = LineBefore(reader, line, day);
+    if (before < 0) break;
+    if (before == 1)
+      low = middle + static_cast<std::int64_t>(end);
+    else
+      high = middle + static_cast<std::int64_t>(start) + 1;
+  }
+  TextReader text(path);
+  if (text.Seek(low) < 0) Fail("seek in", path);
+  std::string_view line;
+  // `low` may stand on a line end after the halving: the empty line there is passed over.
+  for (std::int64_t at = low; text.ReadLine(line); at = text.Position())
+    if (!line.empty() && LineBefore(reader, line, day) != 1) return at;
+  return size;
+}
+
+bool MakeBarsFromFiles(BarMaker& maker, const std::vector<std::string>& paths) {
+  const std::int64_t firstDay = maker.Window().firstDay;
+  const bool fromStart = firstDay == BarWindow().firstDay;
+  for (const std::string& path : paths) {
+    if (maker.state() != BarMaker::State::Going) break;
+    if (!FileExists(path)) continue;
+    const std::int64_t from = fromStart ? 0 : FirstLineOfDay(path, maker.Reader(), firstDay);
+    FeedBarFile(maker, path, path, from);
+  }
+  return maker.Finish();
+}
+
+}  // namespace arl

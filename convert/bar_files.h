@@ -1,0 +1,30 @@
+#pragma once
+// The 1-minute year files read for bars: a file fed to a BarMaker in big reads from a given line on,
+// and the place of a day's first line in a time-ordered file of the same line shape (a 1-minute year
+// file, or a bar file when it is to be cut back for a recompute). Files that cannot be opened or read
+// raise EInOutError.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "convert/bar_maker.h"
+
+namespace arl {
+
+// Feeds the file at `path` to the maker from its first line starting at or after `from` to its end,
+// or until the maker is done or has failed, each byte read once; the fault names the file `name`.
+// Lines are found from an offset by their LF, as the program's CR LF ends them.
+BarMaker::State FeedBarFile(BarMaker& maker, const std::string& path, const std::string& name,
+                            std::int64_t from = 0);
+
+// The offset of the first line of `path` dated `day` or later, its size when there is none. Lines
+// are found by their date alone, with a few small reads halving the file, then line by line; a line
+// whose date cannot be read counts as later, so that feeding from there reports it.
+std::int64_t FirstLineOfDay(const std::string& path, MinuteLineReader& reader, std::int64_t day);
+
+// The bars of the maker's window from the year files given in year order (missing ones left out):
+// each is read once, from its first line of the window's first day, until the window ends. Finishes
+// the maker; false when it failed (see its Fault()).
+bool MakeBarsFromFiles(BarMaker& maker, const std::vector<std::string>& paths);
+
+}  // namespace arl
