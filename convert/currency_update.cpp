@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "convert/back_parts.h"
+#include "convert/bar_update.h"
 #include "convert/buffer_arena.h"
 #include "convert/cross_check.h"
 #include "convert/day_file_reader.h"
@@ -188,7 +189,11 @@ bool UpdateCurrencyYearFiles(Session& s, LineList& dayFiles, const std::string& 
     }
     for (const auto& lines : logs)
       for (const auto& line : lines) s.AddLog(line);
-    return true;
+    // The bar files follow before the caller marks the year: a run killed before they are done
+    // visits the year again.
+    const int yearNumber = StrToInt(year);
+    return UpdateBarsAfterConversion(s, tickers, yearNumber,
+                                     FirstChangedDay(dayFiles, yearNumber, options.shiftHours));
   } catch (const EDiskFull&) {
     throw;  // ends the run; every year file is as it was
   } catch (const std::exception& e) {

@@ -3,6 +3,8 @@
 #include <memory>
 
 #include "acquire/year_discovery.h"
+#include "convert/bar_fault.h"
+#include "convert/bar_update.h"
 #include "merge/merge_files.h"
 #include "run/missing_tickers.h"
 #include "support/home_lock.h"
@@ -37,6 +39,21 @@ std::unique_ptr<HomeLock> LockHome(Session& s) {
   }
 }
 
+// The higher timeframes' setting, said once at the start: words that name no timeframe are ignored,
+// and a time format that bars cannot be read back with is a failure of the run's bars.
+void CheckTimeframes(Session& s) {
+  const RunOptions& o = s.Options();
+  for (const std::string& word : o.unknownTimeframes)
+    s.AddLog(
+        "設定 Timeframes の \"" + word +
+        "\" は上位足の名前ではないので無視します (5min,15min,30min,1hour,4hour,1day から選んでください)");
+  if (o.timeframes.Empty()) return;
+  const std::string problem = BarFormatProblem(o);
+  if (problem.empty()) return;
+  s.outcome.BarsFailed("", problem);
+  s.AddLog(problem);
+}
+
 }  // namespace
 
 void RunOnce(Session& s, const OptionValues& options) {
@@ -54,7 +71,9 @@ void RunOnce(Session& s, const OptionValues& options) {
     s.formats = RunFormats(s.Options());
     s.SetStatus("処理中");
     s.events.BusyChanged(true);
+    CheckTimeframes(s);
     DiscoverYears(s);
+    if (s.GoOn()) FillMissingBarFiles(s);
     if (s.GoOn()) ReportMissingTickers(s);
     // The merge also runs after a cancel: it reads the token itself and stops at once.
     if (s.Options().merge) MergeAll(s);

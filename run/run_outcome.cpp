@@ -56,6 +56,9 @@ void RunOutcome::TickerFailed(const std::string& ticker, const std::string& reas
 void RunOutcome::MergeFailed(const std::string& ticker, const std::string& reason) {
   Fail("merge:" + ticker, reason);
 }
+void RunOutcome::BarsFailed(const std::string& ticker, const std::string& reason) {
+  Fail("bars:" + ticker, reason);
+}
 void RunOutcome::RunFailed(const std::string& reason) { Fail("run", reason); }
 
 bool RunOutcome::AnyYearFailed() const {

@@ -26,6 +26,8 @@ class RunOutcome {
   void YearFailed(const std::string& year, const std::string& reason);
   void TickerFailed(const std::string& ticker, const std::string& reason);
   void MergeFailed(const std::string& ticker, const std::string& reason);
+  // The bars of the higher timeframes: of a ticker, or of every ticker ("" for the run's options).
+  void BarsFailed(const std::string& ticker, const std::string& reason);
   void RunFailed(const std::string& reason);
   bool TickerHasFailed(const std::string& ticker) const;
   bool AnyYearFailed() const;
@@ -38,7 +40,7 @@ class RunOutcome {
 
  private:
   struct Failure {
-    std::string subject;  // "year:2010", "ticker:EURUSD", "merge:EURUSD", "run"
+    std::string subject;  // "year:2010", "ticker:EURUSD", "merge:EURUSD", "bars:EURUSD", "run"
     std::string line;
   };
   void Fail(const std::string& subject, const std::string& line);

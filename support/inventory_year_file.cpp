@@ -49,7 +49,7 @@ bool IsWeekday(std::int64_t day) {
 // day a shift moves across the turn of the year, so they are marked in a table of three years.
 class LineCounter {
  public:
-  LineCounter(int year, const TimeFieldReader& times, YearFileCount& count)
+  LineCounter(int year, const StampTimeReader& times, YearFileCount& count)
       : times_(times), count_(count), base_(FirstOfJanuary(year - 1)), seen_(366 * 3 + 1, 0) {
     count_.timesRead = times.Readable();
     key_.reserve(64);
@@ -140,7 +140,7 @@ class LineCounter {
     return false;
   }
 
-  const TimeFieldReader& times_;
+  const StampTimeReader& times_;
   YearFileCount& count_;
   std::string key_;       // the ticker column, date and comma of the last line whose date was read
   LineHeadMatcher head_;  // lines that start with key_ and a well-formed time
@@ -156,7 +156,7 @@ std::string SystemText(const char* what, int error) {
 
 }  // namespace
 
-YearFileCount CountYearFile(const std::string& path, int year, const TimeFieldReader& times) {
+YearFileCount CountYearFile(const std::string& path, int year, const StampTimeReader& times) {
   YearFileCount count;
   UniqueFd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
   if (!fd.Valid()) {

@@ -36,7 +36,7 @@ struct YearFileCount {
   std::vector<std::int64_t> weekdaysWithoutData;
 };
 
-YearFileCount CountYearFile(const std::string& path, int year, const TimeFieldReader& times);
+YearFileCount CountYearFile(const std::string& path, int year, const StampTimeReader& times);
 
 // The date of a day number as "yyyy-mm-dd", and with a time as "yyyy-mm-dd hh:mm:ss".
 std::string DayText(std::int64_t day);

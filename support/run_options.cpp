@@ -52,6 +52,9 @@ RunOptions ParseRunOptions(const OptionValues& v) {
   o.dateSeparator = v.RadioGroup2 == 0 ? '/' : '-';
   o.subFolder = v.RadioGroup3 == 1;
   o.merge = v.CheckBox1;
+  TimeframeChoice frames = ParseTimeframes(v.Timeframes);
+  o.timeframes = frames.frames;
+  o.unknownTimeframes = std::move(frames.unknown);
   return o;
 }
 

@@ -4,9 +4,11 @@
 // shift or a retry limit that does not parse stops the run before anything is fetched, with a
 // message that names the option as the window labels it and by its settings key.
 #include <string>
+#include <vector>
 
 #include "support/errors.h"
 #include "support/settings.h"
+#include "support/timeframes.h"
 
 namespace arl {
 
@@ -25,7 +27,9 @@ struct RunOptions {
   char dateSeparator = '/';  // between the parts of a printed date
   bool subFolder = true;     // year files go to <ticker>/1min/ instead of <ticker>/
   std::string prefix = "1min_";
-  bool merge = false;  // build the all-years merge files after the run
+  bool merge = false;                          // build the all-years merge files after the run
+  TimeframeSet timeframes;                     // the higher timeframes whose bar files are kept
+  std::vector<std::string> unknownTimeframes;  // words of the setting that name none, to be logged
 };
 
 // Parses the options; raises EOptionError for the first option that cannot be used.

@@ -51,7 +51,7 @@ std::int64_t Day(int y, int m, int d) { return EncodeDate(y, m, d).DayNumber(); 
 
 YearFileCount Count(const test::TempDir& dir, const Plan& plan, const std::string& text, int year = 2024) {
   test::WriteFile(dir / "y.txt", text);
-  return CountYearFile(dir / "y.txt", year, TimeFieldReader(plan.options));
+  return CountYearFile(dir / "y.txt", year, StampTimeReader(plan.options));
 }
 
 // Every line shape the options make, over more than one read buffer, with weekdays missing.
@@ -122,7 +122,7 @@ TEST(InventoryYearFile, DamageIsDescribedNotFatal) {
   EXPECT_EQ(c.bytes, 0);
   EXPECT_EQ(c.first.day, kNoDay);
 
-  c = CountYearFile(dir / "none.txt", 2024, TimeFieldReader(plan.options));
+  c = CountYearFile(dir / "none.txt", 2024, StampTimeReader(plan.options));
   EXPECT_FALSE(c.present);
 }
 
@@ -171,7 +171,7 @@ TEST(InventoryYearFile, TimeFormatsThatCannotBeReadBack) {
   for (const std::string format : {"hn:ss", "yyyy hh:nn", "nn:ss", "hh AM/AM", "tt"}) {
     RunOptions options;
     options.timeFormat = format;
-    EXPECT_FALSE(TimeFieldReader(options).Readable()) << format;
+    EXPECT_FALSE(StampTimeReader(options).Readable()) << format;
   }
   // The dates are still counted; the times are not guessed.
   Plan plan;
