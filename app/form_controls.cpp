@@ -81,7 +81,7 @@ void TForm1::BuildControls() {
   column->setSpacing(0);
 
   Panel2 = Named(new QFrame(Panel3), "Panel2");
-  Panel2->setFixedHeight(Px(480));
+  Panel2->setFixedHeight(Px(540));
   column->addWidget(Panel2);
 
   Splitter1 = Named(new QSplitter(Qt::Horizontal, Panel3), "Splitter1");
@@ -167,6 +167,21 @@ void TForm1::BuildControls() {
   addRowBox(Label4, "Label4", QStringLiteral("時刻の書式 ※hh:nn:ssで指定 ："), EditLongTimeFormat,
             "EditLongTimeFormat", 90);
   addRowBox(Label5, "Label5", QStringLiteral("GMT +1:00 から ずらす量 ："), EditGmtGap, "EditGmtGap", 48);
+
+  // The higher timeframes, one check box each, shortest first (the settings key Timeframes).
+  TimeframeBox = Named(MakeBox(Panel2), "TimeframeBox");
+  auto* frameGrid = new QGridLayout(TimeframeBox);
+  frameGrid->setContentsMargins(Px(6), Px(3), Px(6), Px(3));
+  frameGrid->setVerticalSpacing(Px(2));
+  frameGrid->addWidget(new QLabel(QStringLiteral("上位足も作る"), TimeframeBox), 0, 0, 1, 3);
+  static constexpr const char* kCaptions[kTimeframeCount] = {"5分", "15分", "30分", "1時間", "4時間", "日足"};
+  for (const TimeframeInfo& frame : kTimeframes) {
+    const std::size_t i = IndexOf(frame.frame);
+    const std::string name = "Timeframe" + std::string(frame.name);
+    TimeframeChecks[i] = Named(new QCheckBox(QString::fromUtf8(kCaptions[i]), TimeframeBox), name.c_str());
+    frameGrid->addWidget(TimeframeChecks[i], 1 + static_cast<int>(i / 3), static_cast<int>(i % 3));
+  }
+  options->addWidget(TimeframeBox);
   options->addStretch(1);
 
   // The buttons sit at the bottom left without a layout: during a run the cancel button is moved

@@ -70,12 +70,17 @@ OptionValues TForm1::Options() const {
   o.RadioGroup2 = RadioGroup2->ItemIndex();
   o.RadioGroup3 = RadioGroup3->ItemIndex();
   o.CheckBox1 = CheckBox1->isChecked();
+  TimeframeSet frames;
+  for (const TimeframeInfo& frame : kTimeframes)
+    if (TimeframeChecks[IndexOf(frame.frame)]->isChecked()) frames.Add(frame.frame);
+  o.Timeframes = TimeframesText(frames);
+  for (const std::string& word : unknownTimeframes_) o.Timeframes += (o.Timeframes.empty() ? "" : ",") + word;
   return o;
 }
 
 QList<QWidget*> TForm1::OptionControls() const {
   return {EditURL,     EditLongTimeFormat, EditFileHeadName, EditGmtGap, EditRetryLimit,
-          RadioGroup1, RadioGroup2,        RadioGroup3,      CheckBox1};
+          RadioGroup1, RadioGroup2,        RadioGroup3,      CheckBox1,  TimeframeBox};
 }
 
 // The keyboard's place moves with the buttons: from 実行 to 中止 and back.

@@ -64,6 +64,10 @@ void TForm1::LoadSettings() {
   RadioGroup2->SetItemIndex(ClampRadioIndex(s.Options.RadioGroup2));
   RadioGroup3->SetItemIndex(ClampRadioIndex(s.Options.RadioGroup3));
   CheckBox1->setChecked(s.Options.CheckBox1);
+  TimeframeChoice frames = ParseTimeframes(s.Options.Timeframes);
+  for (const TimeframeInfo& timeframe : kTimeframes)
+    TimeframeChecks[IndexOf(timeframe.frame)]->setChecked(frames.frames.Has(timeframe.frame));
+  unknownTimeframes_ = std::move(frames.unknown);
 }
 
 StoredSettings TForm1::CurrentSettings() const {

@@ -14,14 +14,18 @@
 #include <QElapsedTimer>
 #include <QMainWindow>
 #include <QMetaObject>
+#include <array>
 #include <atomic>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "app/form_config.h"
 #include "app/memo_pane.h"
 #include "run/run_events.h"
 #include "run/session.h"
 #include "support/settings.h"
+#include "support/timeframes.h"
 
 class QCheckBox;
 class QFrame;
@@ -126,6 +130,10 @@ class TForm1 : public QMainWindow, private RunEvents {
             *EditGmtGap = nullptr, *EditFileHeadName = nullptr;
   QPushButton *Button1 = nullptr, *CancelButton = nullptr;
   QCheckBox* CheckBox1 = nullptr;
+  QFrame* TimeframeBox = nullptr;
+  std::array<QCheckBox*, kTimeframeCount> TimeframeChecks{};
+  // Words of the stored Timeframes setting that name no timeframe: kept, so that the run says so.
+  std::vector<std::string> unknownTimeframes_;
   QTimer* Timer1 = nullptr;
 
   std::unique_ptr<MemoPane> memo1Pane_, memo2Pane_;

@@ -15,6 +15,7 @@
 #include "support/files.h"
 #include "support/output_line.h"
 #include "support/ticker_name.h"
+#include "support/timeframes.h"
 
 namespace arl {
 
@@ -70,8 +71,11 @@ Continuation FindContinuation(MergeRun& run, TextReader& year, const std::string
 Next MergeCurrency(MergeRun& run, const std::string& ticker) {
   Session& s = run.s;
   if (!s.GoOn()) return Next::Stop;
-  const CurrencyLayout layout(s, ticker);
-  const std::vector<YearFileName> files = ListYearFiles(layout);
+  const std::string label = run.Label(ticker);
+  const CurrencyLayout layout(s, ticker, run.frame);
+  const std::vector<YearFileName> files = run.frame.empty() ? ListYearFiles(layout) : YearFilesIn(layout);
+  // A ticker without bar files has had its failure counted where its bars failed.
+  if (files.empty() && !run.frame.empty()) return Next::Currency;
   if (files.empty()) {
     // Nothing to merge for this ticker (one the archive does not have, for one); the others go on.
     // It is a failure of its own unless what kept its year files away has been counted already.
@@ -113,7 +117,7 @@ Next MergeCurrency(MergeRun& run, const std::string& ticker) {
     std::unique_ptr<MergeWriter> out;
     for (int y = lastMergedYear; y <= latestYear; ++y) {
       if (!s.GoOn()) return Next::Stop;
-      s.SetStatus(merge_text::StatusYear(ticker, std::to_string(y)));
+      s.SetStatus(merge_text::StatusYear(label, std::to_string(y)));
       const std::string yearPath = layout.YearFilePath(y);
       std::int64_t start = 0;
       {
@@ -127,23 +131,39 @@ Next MergeCurrency(MergeRun& run, const std::string& ticker) {
           }
           if (c.kind == Continuation::Kind::NothingNew) {
             if (y == latestYear) {
-              s.AddLog(merge_text::NothingNew(ticker));
+              s.AddLog(merge_text::NothingNew(label));
               break;
             }
             continue;
           }
-          s.AddLog(merge_text::AppendAfter(ticker, lastMerged));
+          s.AddLog(merge_text::AppendAfter(label, lastMerged));
           start = c.offset;
         }
       }
       if (!out) out = std::make_unique<MergeWriter>(mergePath, MergeWriter::Mode::Append);
-      s.outcome.MergeFileWritten(ticker);
+      s.outcome.MergeFileWritten(label);
       if (!run.Copy(yearPath, start, *out)) return Next::Stop;
     }
     if (out) out->Close();
   }
   if (needsRebuild) return RebuildMergeFile(run, ticker) ? Next::Currency : Next::Stop;
   return Next::Currency;
+}
+
+// One pass over the tickers: of their 1-minute files, or of the bar files of `run.frame`.
+void MergeTickers(MergeRun& run, const LineList& tickers) {
+  Session& s = run.s;
+  s.SetStatus(merge_text::kStatusStart);
+  s.AddLog(merge_text::LogStart(run.frame));
+  bool skipped = false;
+  for (const auto& ticker : tickers) {
+    run.ticker = run.Label(ticker);
+    const Next next = MergeCurrency(run, ticker);
+    if (next == Next::Stop) return;
+    skipped = skipped || next == Next::Skipped;
+  }
+  // "All made" only when it is true.
+  if (s.GoOn() && !skipped) s.AddLog(merge_text::LogDone(run.frame));
 }
 
 }  // namespace
@@ -153,20 +173,18 @@ void MergeAll(Session& s) { MergeAll(s, CopyTuning{}); }
 void MergeAll(Session& s, const CopyTuning& tuning) {
   MergeRun run(s, tuning);
   try {
-    s.SetStatus(merge_text::kStatusStart);
-    s.AddLog(merge_text::kLogStart);
     LineList refused;
     const LineList tickers = SafeTickers(LoadCurrencyList(s.paths.CurrencyListPath), &refused);
     for (const auto& message : refused) s.AddLog(message);
-    bool skipped = false;
-    for (const auto& ticker : tickers) {
-      run.ticker = ticker;
-      const Next next = MergeCurrency(run, ticker);
-      if (next == Next::Stop) return;
-      skipped = skipped || next == Next::Skipped;
+    MergeTickers(run, tickers);
+    // The bar files of each ticked timeframe are joined the same way into "<frame>_Merge.txt".
+    const std::string latestYear = s.LatestYear;
+    for (const TimeframeInfo& frame : kTimeframes) {
+      if (!s.Options().timeframes.Has(frame.frame) || !s.GoOn()) continue;
+      run.frame = frame.name;
+      MergeTickers(run, tickers);
     }
-    // "All made" only when it is true.
-    if (s.GoOn() && !skipped) s.AddLog(merge_text::kLogDone);
+    s.LatestYear = latestYear;
   } catch (const EDiskFull&) {
     throw;  // ends the run; the advice to delete the archive is no help against a full disk
   } catch (const std::exception& e) {

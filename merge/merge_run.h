@@ -21,10 +21,14 @@ struct MergeRun {
   // bar. Returns false when the run was cancelled (the merge file then ends in a whole line).
   bool Copy(const std::string& source, std::int64_t offset, MergeWriter& out);
 
+  // How the log names a ticker's merge: the ticker, and the timeframe for a bar merge.
+  std::string Label(const std::string& name) const { return frame.empty() ? name : name + " " + frame; }
+
   Session& s;
   CopyTuning tuning;
   Pacer pacer;
-  std::string ticker;
+  std::string ticker;  // its label while it is merged
+  std::string frame;   // "" while the 1-minute files are merged, else the timeframe
 
  private:
   BlockCopy copier_;

@@ -8,6 +8,13 @@ namespace arl::merge_text {
 inline constexpr char kStatusStart[] = "マージファイルを作成しています";
 inline constexpr char kLogStart[] = "全ての年を結合するMerge.txtを作成します";
 inline constexpr char kLogDone[] = "全てのMerge.txtの作成完了";
+// The same for the 1-minute files (frame "") and for the bar files of a timeframe.
+inline std::string LogStart(std::string_view frame) {
+  return frame.empty() ? kLogStart : "全ての年を結合する" + std::string(frame) + "_Merge.txtを作成します";
+}
+inline std::string LogDone(std::string_view frame) {
+  return frame.empty() ? kLogDone : "全ての" + std::string(frame) + "_Merge.txtの作成完了";
+}
 
 inline std::string StatusYear(std::string_view ticker, std::string_view year) {
   return "最終マージファイル作成 : " + std::string(ticker) + " " + std::string(year) + " を処理中...";

@@ -11,9 +11,10 @@ namespace arl {
 
 bool RebuildMergeFile(MergeRun& run, const std::string& ticker) {
   Session& s = run.s;
-  s.AddLog(merge_text::RebuildStart(ticker));
+  const std::string label = run.Label(ticker);
+  s.AddLog(merge_text::RebuildStart(label));
 
-  const CurrencyLayout layout(s, ticker);
+  const CurrencyLayout layout(s, ticker, run.frame);
   const std::vector<YearFileName> files = ListYearFiles(layout);
   const std::string mergePath = layout.mergePath;
   if (FileExists(mergePath)) {
@@ -23,7 +24,7 @@ bool RebuildMergeFile(MergeRun& run, const std::string& ticker) {
 
   // A cancel keeps the whole lines written so far in place: the next merge goes on from them.
   for (const auto& file : files) {
-    s.SetStatus(merge_text::StatusYear(ticker, std::to_string(StrToInt(file.year))));
+    s.SetStatus(merge_text::StatusYear(label, std::to_string(StrToInt(file.year))));
     if (!s.GoOn()) {
       out.Close();
       return false;
@@ -41,8 +42,8 @@ bool RebuildMergeFile(MergeRun& run, const std::string& ticker) {
     }
   }
   out.Close();
-  s.outcome.MergeFileWritten(ticker);
-  s.AddLog(merge_text::RebuildDone(ticker));
+  s.outcome.MergeFileWritten(label);
+  s.AddLog(merge_text::RebuildDone(label));
   return true;
 }
 

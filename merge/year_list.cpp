@@ -3,6 +3,7 @@
 #include "support/files.h"
 #include "support/regexp.h"
 #include "support/text.h"
+#include "support/timeframes.h"
 
 namespace arl {
 
@@ -10,14 +11,17 @@ namespace {
 constexpr char kYearPattern[] = "m#\\d{4}#";
 }
 
-CurrencyLayout::CurrencyLayout(Session& s, const std::string& name)
+CurrencyLayout::CurrencyLayout(Session& s, const std::string& name, const std::string& barFrame)
     : paths(s.paths),
       ticker(name),
       options(s.Options()),
       tickerDir(paths.TickerDir(name)),
-      currencyDir(paths.CurrencyDir(options, name)),
-      headName(options.prefix),
-      mergePath(paths.MergeFilePath(options, name)) {}
+      currencyDir(barFrame.empty() ? paths.CurrencyDir(options, name)
+                                   : paths.BarDir(options, name, barFrame)),
+      headName(barFrame.empty() ? options.prefix : barFrame + "_"),
+      mergePath(barFrame.empty() ? paths.MergeFilePath(options, name)
+                                 : paths.BarMergeFilePath(options, name, barFrame)),
+      frame(barFrame) {}
 
 std::vector<YearFileName> ListYearFiles(const CurrencyLayout& layout) {
   if (!DirectoryExists(layout.tickerDir)) CreateDir(layout.tickerDir);
@@ -36,6 +40,10 @@ std::vector<YearFileName> YearFilesIn(const CurrencyLayout& layout) {
   auto yearOf = [&](const std::string& name) -> std::string {
     const std::size_t at = name.find(layout.headName);
     if (at == std::string::npos) return {};
+    if (layout.frame.empty()
+            ? IsBarFileName(name) && (layout.headName.empty() || !name.starts_with(layout.headName))
+            : at != 0)
+      return {};
     const std::string target = headHasYear ? name.substr(at + layout.headName.size()) : name;
     return re.Match(kYearPattern, target) ? re.MatchedText(0) : std::string();
   };

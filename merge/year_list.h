@@ -10,9 +10,10 @@
 
 namespace arl {
 
-// The paths of one currency, from the options read once when the layout is made.
+// The paths of one currency, from the options read once when the layout is made: of its 1-minute
+// files, or with `frame` ("5min", ...) of the bar files of that timeframe.
 struct CurrencyLayout {
-  CurrencyLayout(Session& s, const std::string& name);
+  CurrencyLayout(Session& s, const std::string& name, const std::string& frame = {});
   Paths paths;
   std::string ticker;
   RunOptions options;
@@ -20,8 +21,10 @@ struct CurrencyLayout {
   std::string currencyDir;  // tickerDir + "1min/" (the sub-folder chosen) or tickerDir
   std::string headName;     // the file-name prefix
   std::string mergePath;
+  std::string frame;  // "" for the 1-minute files
   std::string YearFilePath(int year) const {
-    return paths.YearFilePath(options, ticker, std::to_string(year));
+    return frame.empty() ? paths.YearFilePath(options, ticker, std::to_string(year))
+                         : paths.BarYearFilePath(options, ticker, frame, std::to_string(year));
   }
 };
 
@@ -36,6 +39,8 @@ struct YearFileName {
 // newest year is the largest year text, which need not be the last name).
 // The year is the first run of four digits; when the head name itself holds four digits in a row it
 // would be the same for every file, so then the digits are looked for after the head name.
+// Bar files ("5min_2010.txt") may lie beside the 1-minute files: a bar layout takes only names that
+// start with its own head name ("15min_" holds "5min_"), and the 1-minute one none of theirs.
 std::vector<YearFileName> ListYearFiles(const CurrencyLayout& layout);
 // The same without creating anything: what is there now.
 std::vector<YearFileName> YearFilesIn(const CurrencyLayout& layout);

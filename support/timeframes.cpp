@@ -52,4 +52,11 @@ std::string TimeframesText(TimeframeSet frames) {
   return text;
 }
 
+bool IsBarFileName(std::string_view name) {
+  for (const TimeframeInfo& frame : kTimeframes)
+    if (name.size() > frame.name.size() && name.starts_with(frame.name) && name[frame.name.size()] == '_')
+      return true;
+  return false;
+}
+
 }  // namespace arl

@@ -62,6 +62,9 @@ struct TimeframeChoice {
 // pieces and repeated names are ignored.
 TimeframeChoice ParseTimeframes(std::string_view text);
 
+// Whether a file name starts like a bar file, "<frame>_" of any timeframe.
+bool IsBarFileName(std::string_view name);
+
 // The settings text of a set: its names joined by commas, shortest first ("" for none).
 std::string TimeframesText(TimeframeSet frames);
 
