@@ -153,8 +153,6 @@ Next MergeCurrency(MergeRun& run, const std::string& ticker) {
 // One pass over the tickers: of their 1-minute files, or of the bar files of `run.frame`.
 void MergeTickers(MergeRun& run, const LineList& tickers) {
   Session& s = run.s;
-  s.SetStatus(merge_text::kStatusStart);
-  s.AddLog(merge_text::LogStart(run.frame));
   bool skipped = false;
   for (const auto& ticker : tickers) {
     run.ticker = run.Label(ticker);
@@ -173,6 +171,8 @@ void MergeAll(Session& s) { MergeAll(s, CopyTuning{}); }
 void MergeAll(Session& s, const CopyTuning& tuning) {
   MergeRun run(s, tuning);
   try {
+    s.SetStatus(merge_text::kStatusStart);
+    s.AddLog(merge_text::kLogStart);
     LineList refused;
     const LineList tickers = SafeTickers(LoadCurrencyList(s.paths.CurrencyListPath), &refused);
     for (const auto& message : refused) s.AddLog(message);
@@ -182,6 +182,8 @@ void MergeAll(Session& s, const CopyTuning& tuning) {
     for (const TimeframeInfo& frame : kTimeframes) {
       if (!s.Options().timeframes.Has(frame.frame) || !s.GoOn()) continue;
       run.frame = frame.name;
+      s.SetStatus(merge_text::kStatusStart);
+      s.AddLog(merge_text::LogStart(run.frame));
       MergeTickers(run, tickers);
     }
     s.LatestYear = latestYear;

@@ -8,9 +8,9 @@ namespace arl::merge_text {
 inline constexpr char kStatusStart[] = "マージファイルを作成しています";
 inline constexpr char kLogStart[] = "全ての年を結合するMerge.txtを作成します";
 inline constexpr char kLogDone[] = "全てのMerge.txtの作成完了";
-// The same for the 1-minute files (frame "") and for the bar files of a timeframe.
+// The same for the bar files of a timeframe (LogDone: frame "" for the 1-minute files).
 inline std::string LogStart(std::string_view frame) {
-  return frame.empty() ? kLogStart : "全ての年を結合する" + std::string(frame) + "_Merge.txtを作成します";
+  return "全ての年を結合する" + std::string(frame) + "_Merge.txtを作成します";
 }
 inline std::string LogDone(std::string_view frame) {
   return frame.empty() ? kLogDone : "全ての" + std::string(frame) + "_Merge.txtの作成完了";

@@ -77,9 +77,9 @@ class FormLayoutTest : public QObject {
       QVERIFY2(InWindow(w).right() <= InWindow(h.Get("Panel2")).right(), qPrintable(text));
     }
 
-    // The column: 329 wide, the options panel 480 tall above the log pane; the scratch pane closed.
+    // The column: 329 wide, the options panel 540 tall (with the timeframes' box) above the log pane; the scratch pane closed.
     QCOMPARE(h.Get("Panel3")->width(), qRound(329 * scale));
-    QCOMPARE(h.Get("Panel2")->height(), qRound(480 * scale));
+    QCOMPARE(h.Get("Panel2")->height(), qRound(540 * scale));
     QVERIFY(InWindow(h.Get("Memo1")).top() >= InWindow(h.Get("Panel2")).bottom());
     QCOMPARE(h.Get("Memo2")->width(), 0);
     QVERIFY(h.Get("Memo1")->width() > 200);
