@@ -136,7 +136,7 @@ class FormStartupTest : public QObject {
         h.home / "autorateloom.ini",
         "[Form]\r\nTop=12\r\nLeft=34\r\nWidth=1000\r\nHeight=720\r\nEditURL= \"http://a.test/x.html\" \r\n"
         "EditLongTimeFormat=hh:nn\r\nEditFileHeadName=m1_\r\nEditGmtGap=+2\r\nEditRetryLimit=0x10\r\n"
-        "RadioGroup1=abc\r\nRadioGroup2=-5\r\nRadioGroup3=7\r\nCheckBox1=2\r\n");
+        "RadioGroup1=abc\r\nRadioGroup2=-5\r\nRadioGroup3=7\r\nCheckBox1=2\r\nTimeframes= 1DAY,x,5min\r\n");
     WriteFile(h.home / "autorateloom.log", "earlier\r\n");
     TForm1& f = h.Make();
     QCOMPARE(f.pos(), QPoint(34, 12));
@@ -151,6 +151,10 @@ class FormStartupTest : public QObject {
     QCOMPARE(o.RadioGroup2, -1);                      // -5: no item selected
     QCOMPARE(o.RadioGroup3, 1);                       // 7: the last item
     QVERIFY(o.CheckBox1);                             // 2: ticked
+    // The timeframes' boxes, shortest first; a word that names none is kept for the run to report.
+    QVERIFY(h.Get<QCheckBox>("Timeframe5min")->isChecked() && h.Get<QCheckBox>("Timeframe1day")->isChecked());
+    QVERIFY(!h.Get<QCheckBox>("Timeframe1hour")->isChecked());
+    QCOMPARE(o.Timeframes, std::string("5min,1day,x"));
     auto* dateGroup = h.Get<RadioGroup>("RadioGroup2");
     QVERIFY(!dateGroup->Item(0)->isChecked() && !dateGroup->Item(1)->isChecked());
     QCOMPARE(h.Log(), std::string("earlier\r\n"));
