@@ -159,12 +159,16 @@ void MergeAll(Session& s, const CopyTuning& tuning) {
     const LineList tickers = SafeTickers(LoadCurrencyList(s.paths.CurrencyListPath), &refused);
     for (const auto& message : refused) s.AddLog(message);
     bool skipped = false;
-    for (const auto& ticker : tickers) {
+    const int count = static_cast<int>(tickers.size());
+    for (int i = 0; i < count; ++i) {
+      const std::string& ticker = tickers[static_cast<std::size_t>(i)];
+      s.progress.Report(ProgressPhase::Merge, i, count, ticker);
       run.ticker = ticker;
       const Next next = MergeCurrency(run, ticker);
       if (next == Next::Stop) return;
       skipped = skipped || next == Next::Skipped;
     }
+    s.progress.Report(ProgressPhase::Merge, count, count);
     // "All made" only when it is true.
     if (s.GoOn() && !skipped) s.AddLog(merge_text::kLogDone);
   } catch (const EDiskFull&) {
