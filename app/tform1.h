@@ -10,7 +10,8 @@
 // Closing the window during a run asks whether to cancel; the window closes when the run has ended.
 // In auto mode the window closes after its one run, even a run refused before it started (another
 // run holds the home), boxes with only OK close themselves after a while, and no summary box shows.
-// The log panes are read-only and stay readable during a run; 実行 has the first focus.
+// The log panes are read-only and stay readable during a run; 実行 has the first focus. During a run
+// the status bar also shows how far it has come (ProgressPanel), beside the home.
 #include <QElapsedTimer>
 #include <QMainWindow>
 #include <QMetaObject>
@@ -39,6 +40,7 @@ namespace arl {
 
 class PageBrowser;
 class Downloader;
+class ProgressPanel;
 class RadioGroup;
 
 class TForm1 : public QMainWindow, private RunEvents {
@@ -81,6 +83,7 @@ class TForm1 : public QMainWindow, private RunEvents {
   void MessageBoxOk(std::string_view text, std::string_view caption) override;
   void SaveSettings() override;
   void Summarized(std::string_view summary) override;
+  void Progressed(const RunProgress& progress) override;
   // Queued also when called on the window's thread (a cancel logs from there): one queue keeps one
   // order.
   template <typename F>
@@ -127,6 +130,7 @@ class TForm1 : public QMainWindow, private RunEvents {
   QPushButton *Button1 = nullptr, *CancelButton = nullptr;
   QCheckBox* CheckBox1 = nullptr;
   QTimer* Timer1 = nullptr;
+  ProgressPanel* progressPanel_ = nullptr;  // in the status bar, during a run
 
   std::unique_ptr<MemoPane> memo1Pane_, memo2Pane_;
   Session session_;
