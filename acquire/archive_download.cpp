@@ -52,13 +52,30 @@ std::string DownloadMissingArchives(Session& s, const LineList& yearLinkList, in
   std::string lastProblem;
   std::size_t index = 0;
   int failures = 0;  // failed downloads since the last success of this pass
+  // The progress counts the archives of this pass and the bytes they brought, the one in hand too.
+  const int total = static_cast<int>(yearLinkList.size());
+  std::int64_t passBytes = 0;
+  std::string inHand;
+  const auto progress = [&](std::int64_t received) {
+    s.progress.Report(ProgressPhase::Download, static_cast<int>(index), total, inHand, passBytes + received);
+  };
+  s.downloader.onBytes = progress;
+  struct StopListening {
+    Downloader& downloader;
+    ~StopListening() { downloader.onBytes = nullptr; }
+  } stopListening{s.downloader};
+
   while (index < yearLinkList.size()) {
     if (!s.GoOn()) return lastProblem;
     const std::string& link = yearLinkList[index];
     const ArchiveTarget target = TargetOf(s, link);
     if (!DirectoryExists(target.directory)) CreateDir(target.directory);
+    inHand = target.path.substr(target.directory.size());
+    progress(0);
     if (s.downloader.Download(link, target.path)) {
-      s.outcome.ArchiveDownloaded(FileSizeByName(target.path));
+      const std::int64_t size = FileSizeByName(target.path);
+      s.outcome.ArchiveDownloaded(size);
+      passBytes += size;
       s.AddLog(link + " DL OK.");
       ++index;
       failures = 0;
@@ -75,6 +92,7 @@ std::string DownloadMissingArchives(Session& s, const LineList& yearLinkList, in
       return lastProblem;
     }
   }
+  if (total > 0) s.progress.Report(ProgressPhase::Download, total, total, {}, passBytes);
   return lastProblem;
 }
 

@@ -19,6 +19,7 @@ namespace {}  // namespace
 // One easy handle on one multi handle for the downloader's life: the multi handle keeps the
 // connection cache, so consecutive archives from one site share a connection.
 struct CurlDownloader::Impl {
+  Downloader* owner = nullptr;  // whose onBytes hears of the body as it comes
   TransferLimits limits;
   CURLM* multi = nullptr;
   CURL* easy = nullptr;
@@ -46,6 +47,7 @@ struct CurlDownloader::Impl {
       return 0;
     }
     self->written += static_cast<std::int64_t>(n);
+    if (self->owner->onBytes) self->owner->onBytes(self->written);
     return n;
   }
 };
@@ -54,6 +56,7 @@ CurlDownloader::CurlDownloader() : CurlDownloader(TransferLimits{}) {}
 
 CurlDownloader::CurlDownloader(const TransferLimits& limits) : impl_(std::make_unique<Impl>()) {
   EnsureCurlStarted();
+  impl_->owner = this;
   impl_->limits = limits;
   impl_->multi = curl_multi_init();
   impl_->easy = curl_easy_init();

@@ -21,6 +21,7 @@ namespace arl {
 void DiscoverYears(Session& s) {
   const std::string indexUrl = s.Options().indexUrl;
   s.SetStatus(indexUrl + " にアクセス");
+  s.progress.Report(ProgressPhase::Discovery, 0, 0, indexUrl);
   s.browser.Navigate(indexUrl);
   WaitForBrowser(s);
   if (!s.GoOn()) return;
@@ -37,9 +38,13 @@ void DiscoverYears(Session& s) {
   const YearPages years = ReadYearPages(s, indexUrl);
   if (!s.GoOn()) return;
   const std::string yearBeforeLatest = std::to_string(StrToInt(s.LatestYear) - 1);
+  const int yearCount = static_cast<int>(years.years.size());
   for (std::size_t i = 0; i < years.years.size(); ++i) {
     if (!s.GoOn()) return;
     const std::string& year = years.years[i];
+    // Every year counts in the progress, also one passed over for its marker.
+    s.progress.SetYear(static_cast<int>(i) + 1, yearCount, year);
+    s.progress.Report(ProgressPhase::YearPage, 0, 0, years.pages[i]);
     const std::string yearDir = s.paths.YearArchiveDir(year);
     if (!DirectoryExists(yearDir)) CreateDir(yearDir);
     const bool marked = FileExists(s.paths.YearMarkerPath(year));

@@ -95,6 +95,7 @@ bool SyncYearGuarded(Session& s, const std::string& pageUrl, const std::string& 
   for (int passesLeft = kPasses;;) {
     s.AddLog(year + "年のzipファイルをチェックします (" + pageUrl + "にアクセス)");
     s.SetStatus(pageUrl + " にアクセス");
+    s.progress.Report(ProgressPhase::YearPage, 0, 0, pageUrl);
     s.browser.Navigate(pageUrl);
     WaitForBrowser(s);
     if (!s.GoOn()) return false;

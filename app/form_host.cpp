@@ -10,6 +10,7 @@
 #include <QStatusBar>
 #include <QThread>
 
+#include "app/progress_panel.h"
 #include "app/radio_group.h"
 #include "app/tform1.h"
 
@@ -57,6 +58,10 @@ void TForm1::SaveSettings() { WriteSettings(session_.paths.SettingsPath, runSett
 
 void TForm1::Summarized(std::string_view summary) {
   OnWindowThread([this, text = QText(summary)] { runSummary_ = text; });
+}
+
+void TForm1::Progressed(const RunProgress& progress) {
+  OnWindowThread([this, progress] { progressPanel_->Show(progress); });
 }
 
 OptionValues TForm1::Options() const {

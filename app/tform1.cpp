@@ -16,6 +16,7 @@
 
 #include "acquire/page_access.h"
 #include "acquire/page_browser.h"
+#include "app/progress_panel.h"
 #include "app/run_summary_box.h"
 #include "run/run_control.h"
 #include "support/datetime.h"
@@ -76,6 +77,9 @@ int TForm1::Px(int pixelsAt96Dpi) const { return static_cast<int>(pixelsAt96Dpi 
 
 void TForm1::FormCreate() {
   StatusBar1->showMessage(QString::fromUtf8(kCreditLine));
+  // How far a run has come, left of the home and only during a run.
+  progressPanel_ = new ProgressPanel(StatusBar1, Px(160));
+  StatusBar1->addPermanentWidget(progressPanel_);
   // Where the settings, the log and the data are: the home, at all times in the status bar's corner.
   auto* homeLabel = new QLabel(QString::fromStdString("ホーム: " + session_.paths.AppDir), StatusBar1);
   homeLabel->setObjectName(QStringLiteral("HomeLabel"));
@@ -157,6 +161,7 @@ void TForm1::OnRunFinished() {
   runThread_->wait();
   delete runThread_;
   runThread_ = nullptr;
+  progressPanel_->Finish();
   // The run's last reports were queued before its thread finished: they are shown by now.
   if (runRaised_) ShowError(runError_);
   // A refused run raises before it resets the outcome; what it holds then is an earlier run's.

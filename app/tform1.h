@@ -10,7 +10,8 @@
 // Closing the window during a run asks whether to cancel; the window closes when the run has ended.
 // In auto mode the window closes after its one run, even a run refused before it started (another
 // run holds the home), boxes with only OK close themselves after a while, and no summary box shows.
-// The log panes are read-only and stay readable during a run; 実行 has the first focus.
+// The log panes are read-only and stay readable during a run; 実行 has the first focus. During a run
+// the status bar also shows how far it has come (ProgressPanel), beside the home.
 #include <QElapsedTimer>
 #include <QMainWindow>
 #include <QMetaObject>
@@ -43,6 +44,7 @@ namespace arl {
 
 class PageBrowser;
 class Downloader;
+class ProgressPanel;
 class RadioGroup;
 
 class TForm1 : public QMainWindow, private RunEvents {
@@ -85,6 +87,7 @@ class TForm1 : public QMainWindow, private RunEvents {
   void MessageBoxOk(std::string_view text, std::string_view caption) override;
   void SaveSettings() override;
   void Summarized(std::string_view summary) override;
+  void Progressed(const RunProgress& progress) override;
   // Queued also when called on the window's thread (a cancel logs from there): one queue keeps one
   // order.
   template <typename F>
@@ -135,6 +138,7 @@ class TForm1 : public QMainWindow, private RunEvents {
   // Words of the stored Timeframes setting that name no timeframe: kept, so that the run says so.
   std::vector<std::string> unknownTimeframes_;
   QTimer* Timer1 = nullptr;
+  ProgressPanel* progressPanel_ = nullptr;  // in the status bar, during a run
 
   std::unique_ptr<MemoPane> memo1Pane_, memo2Pane_;
   Session session_;

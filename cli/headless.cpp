@@ -13,6 +13,7 @@
 #include "acquire/curl_downloader.h"
 #include "cli/headless_events.h"
 #include "cli/headless_settings.h"
+#include "cli/progress_line.h"
 #include "cli/report_run.h"
 #include "cli/stop_signals.h"
 #include "run/run_control.h"
@@ -25,16 +26,19 @@ namespace arl {
 namespace {
 
 constexpr char kUsage[] =
-    "Usage: autorateloom-cli [auto] [--home DIR] [--init]\n"
+    "Usage: autorateloom-cli [auto] [--home DIR] [--init] [--quiet]\n"
     "       autorateloom-cli [--home DIR] --report [--format text|csv|json] [--ticker T] [--site]\n"
     "\n"
     "Runs one run exactly as the window's auto mode does: the missing day archives are downloaded\n"
     "and converted, and the merge files are brought up to date when the settings ask for it. The log\n"
     "goes to stdout and to autorateloom.log and ends with a summary of the run; SIGINT or SIGTERM\n"
-    "cancels the run (a second one ends it at once). Only one run at a time uses a home.\n"
+    "cancels the run (a second one ends it at once). Only one run at a time uses a home. When stderr\n"
+    "is a terminal, one line on it shows how far the run has come (year, archives, day files,\n"
+    "currencies, rate and time left); a pipe or a file never gets it.\n"
     "\n"
     "  --home DIR   keep settings, CurrencyList.txt, log and outputs in DIR, which must exist\n"
     "  --init       make the home ready (folders, CurrencyList.txt, settings, log) and stop\n"
+    "  --quiet      no progress line on the terminal (the log and the error texts stay)\n"
     "  --report     print what the home holds and stop, changing nothing in it: per archive year\n"
     "               the day files, their first and last day and the marker; per currency and\n"
     "               year the year file's lines, first and last minute, days with data and the\n"
@@ -86,6 +90,8 @@ HeadlessArgs ParseHeadlessArgs(int argc, char** argv) {
       a.version = true;
     } else if (arg == "--init") {
       a.init = true;
+    } else if (arg == "--quiet") {
+      a.quiet = true;
     } else if (arg == "--home") {
       if (i + 1 >= argc || argv[i + 1][0] == '\0') {
         a.error = "--home needs a directory";
@@ -120,7 +126,9 @@ int RunHeadless(int argc, char** argv) {
     return kExitDone;
   }
 
-  if (args.report.wanted) return RunReport(args.home, args.report);
+  const TerminalProbe& terminal = HeadlessTerminal();
+  const bool progressLine = DrawsProgressLine(args.quiet, STDERR_FILENO, terminal);
+  if (args.report.wanted) return RunReport(args.home, args.report, progressLine);
   try {
     if (args.init) return InitHome(args.home);
     // A mistyped home must not become a new, empty one that a full download then fills.
@@ -138,7 +146,8 @@ int RunHeadless(int argc, char** argv) {
     HeadlessSettings settings(paths.SettingsPath);
     CurlBrowser browser;
     CurlDownloader downloader;
-    HeadlessEvents events(settings, stdout, stderr, ::isatty(STDERR_FILENO) == 1);
+    HeadlessEvents events(settings, stdout, stderr, progressLine,
+                          [&terminal] { return terminal.columns ? terminal.columns(STDERR_FILENO) : 0; });
     Session session(events, browser, downloader, paths);
     session.autoMode = true;
 

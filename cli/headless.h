@@ -18,14 +18,15 @@ struct HeadlessArgs {
   std::string home;  // AppDir; empty: the executable's directory
   bool help = false;
   bool version = false;
-  bool init = false;  // make the home ready (folders, currency list, settings) instead of a run
-  ReportArgs report;  // --report: the inventory of the home instead of a run
-  std::string error;  // set when the command line is wrong
+  bool init = false;   // make the home ready (folders, currency list, settings) instead of a run
+  bool quiet = false;  // no progress line on the terminal
+  ReportArgs report;   // --report: the inventory of the home instead of a run
+  std::string error;   // set when the command line is wrong
 };
 
 // Accepts "auto" as the first argument (the window program passes its own command line on),
-// "--home DIR" or "--home=DIR", "--init", the report's options (report_args.h), "--help"/"-h" and
-// "--version".
+// "--home DIR" or "--home=DIR", "--init", "--quiet", the report's options (report_args.h),
+// "--help"/"-h" and "--version".
 HeadlessArgs ParseHeadlessArgs(int argc, char** argv);
 
 int RunHeadless(int argc, char** argv);

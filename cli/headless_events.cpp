@@ -1,9 +1,12 @@
 #include "cli/headless_events.h"
 
+#include "cli/progress_line.h"
+
 namespace arl {
 
-HeadlessEvents::HeadlessEvents(HeadlessSettings& settings, std::FILE* out, std::FILE* err, bool statusOnErr)
-    : settings_(settings), out_(out), err_(err), statusOnErr_(statusOnErr) {}
+HeadlessEvents::HeadlessEvents(HeadlessSettings& settings, std::FILE* out, std::FILE* err, bool statusOnErr,
+                               std::function<int()> columns)
+    : settings_(settings), out_(out), err_(err), statusOnErr_(statusOnErr), columns_(std::move(columns)) {}
 
 HeadlessEvents::~HeadlessEvents() { ClearStatusLine(); }
 
@@ -20,9 +23,11 @@ void HeadlessEvents::ClearStatusLineLocked() {
 }
 
 void HeadlessEvents::DrawStatusLine() {
-  if (!statusOnErr_ || status_.empty()) return;
+  if (!statusOnErr_) return;
+  const std::string line = ProgressLineText(progress_, status_, columns_ ? columns_() : 0);
+  if (line.empty()) return;
   std::fputs("\r\033[K", err_);
-  std::fwrite(status_.data(), 1, status_.size(), err_);
+  std::fwrite(line.data(), 1, line.size(), err_);
   std::fflush(err_);
   statusShown_ = true;
 }
@@ -42,6 +47,20 @@ void HeadlessEvents::StatusChanged(std::string_view text) {
   std::lock_guard lock(mutex_);
   status_ = text;
   DrawStatusLine();
+}
+
+void HeadlessEvents::Progressed(const RunProgress& progress) {
+  if (!statusOnErr_) return;  // the text is not even made for a pipe
+  std::lock_guard lock(mutex_);
+  progress_ = ProgressText(progress);
+  DrawStatusLine();
+}
+
+// After the run's work only its closing status is left to show.
+void HeadlessEvents::BusyChanged(bool busy) {
+  if (busy) return;
+  std::lock_guard lock(mutex_);
+  progress_.clear();
 }
 
 void HeadlessEvents::MessageBoxOk(std::string_view text, std::string_view caption) {

@@ -1,7 +1,5 @@
 #include "cli/report_run.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <filesystem>
 
@@ -40,7 +38,8 @@ std::string YearFilesPattern(const RunOptions& options) {
 }
 
 // Fills the model from disk; false (with the reason on stderr) when the home cannot be read.
-bool Gather(ReportModel& report, const ReportArgs& args, const RunOptions& options, const Paths& paths) {
+bool Gather(ReportModel& report, const ReportArgs& args, const RunOptions& options, const Paths& paths,
+            bool progressLine) {
   LineList tickers;
   if (!args.ticker.empty()) {
     tickers.push_back(args.ticker);
@@ -58,7 +57,7 @@ bool Gather(ReportModel& report, const ReportArgs& args, const RunOptions& optio
   std::vector<int> archiveYears;
   for (const ArchiveYear& year : report.archive)
     if (!year.days.empty()) archiveYears.push_back(year.year);
-  ReportProgress progress(stderr, ::isatty(STDERR_FILENO) == 1);
+  ReportProgress progress(stderr, progressLine);
   report.rows = CountCurrencyYears(paths, options, tickers, archiveYears,
                                    [&progress](const InventoryProgress& p) { progress.Show(p); });
   const StampTimeReader times(options);
@@ -68,7 +67,7 @@ bool Gather(ReportModel& report, const ReportArgs& args, const RunOptions& optio
 
 }  // namespace
 
-int RunReport(const std::string& givenHome, const ReportArgs& args) {
+int RunReport(const std::string& givenHome, const ReportArgs& args, bool progressLine) {
   try {
     const std::string home = ReadableHome(givenHome);
     if (home.empty()) return kExitError;
@@ -84,7 +83,7 @@ int RunReport(const std::string& givenHome, const ReportArgs& args) {
     report.home = home;
     report.yearFiles = YearFilesPattern(options);
     report.timeFormat = options.timeFormat;
-    if (!Gather(report, args, options, paths)) return kExitError;
+    if (!Gather(report, args, options, paths, progressLine)) return kExitError;
     switch (args.format) {
       case ReportFormat::Text:
         WriteTextReport(report, stdout);

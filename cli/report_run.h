@@ -14,7 +14,8 @@ namespace arl {
 inline constexpr int kExitReportDamage = 3;
 
 // Makes the report of the home `givenHome` ("": the default home); returns the exit status (0, 1
-// when the home cannot be read, kExitReportDamage).
-int RunReport(const std::string& givenHome, const ReportArgs& args);
+// when the home cannot be read, kExitReportDamage). `progressLine`: the count's progress is shown on
+// stderr (a terminal, no --quiet).
+int RunReport(const std::string& givenHome, const ReportArgs& args, bool progressLine);
 
 }  // namespace arl

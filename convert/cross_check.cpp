@@ -59,7 +59,10 @@ bool CrossCheckCurrencies(Session& s, LineList& scratch) {
 
   // Refused tickers are left out here without a word: the update that follows says so.
   const LineList tickers = SafeTickers(LoadCurrencyList(s.paths.CurrencyListPath));
-  for (const std::string& ticker : tickers) {
+  const int tickerCount = static_cast<int>(tickers.size());
+  for (int i = 0; i < tickerCount; ++i) {
+    const std::string& ticker = tickers[static_cast<std::size_t>(i)];
+    s.progress.Report(ProgressPhase::CrossCheck, i, tickerCount, ticker);
     s.SetStatus("通貨間チェック : " + ticker + " をチェック中");
     CreateTickerDirs(s.paths, options, ticker);
     const std::string path = s.paths.YearFilePath(options, ticker, s.LatestYear);
@@ -74,6 +77,7 @@ bool CrossCheckCurrencies(Session& s, LineList& scratch) {
     if (t < oldest) oldest = t;
     if (t > newest) newest = t;
   }
+  s.progress.Report(ProgressPhase::CrossCheck, tickerCount, tickerCount);
 
   const double days = static_cast<double>(newest.ms - oldest.ms) / DateTime::kMsPerDay;
   const auto lineDifference = static_cast<std::int64_t>(std::nearbyint(days)) * 1440;

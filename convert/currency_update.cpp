@@ -48,10 +48,16 @@ struct CallContext {
   int gapHours;
 };
 
+// Where a pass stands in the call's progress: the day files of the passes before it, and of all.
+struct DayCount {
+  int before, total;
+};
+
 // One pass over the day files for tickers that appear once in `tickers`. Commits on success.
 // Each day file is cut at line ends and its parts are converted at once on two threads: the front
 // part's lines go to the year files as they come, the others' once the front part is done.
-bool RunPass(const CallContext& c, const LineList& tickers, std::vector<std::vector<std::string>*>& logs) {
+bool RunPass(const CallContext& c, const LineList& tickers, std::vector<std::vector<std::string>*>& logs,
+             DayCount count) {
   const bool tailAppend = !FileExists(c.s.paths.YearMarkerPath(c.year));
   const YearLineShape baseShape{"", c.s.formats.DateSeparator};
   const bool manyDays = c.dayFiles.size() > kFewDayFiles;
@@ -89,6 +95,7 @@ bool RunPass(const CallContext& c, const LineList& tickers, std::vector<std::vec
   TickerJoins joins(runs);
   PairWorker worker;
   WorkSplit split;
+  c.s.progress.Report(ProgressPhase::Convert, count.before, count.total, c.dayFiles.front());
   for (std::size_t day = 0; day < c.dayFiles.size(); ++day) {
     const std::string& name = c.dayFiles[day];
     const std::string path = c.s.paths.DayFilePath(c.year, name);
@@ -133,6 +140,7 @@ bool RunPass(const CallContext& c, const LineList& tickers, std::vector<std::vec
       c.s.SetStatus(tickers[static_cast<std::size_t>(first->FirstTicker())] + " " + first->FirstDate() +
                     " をチェック/追記中");
     joins.SetPending(backs.Waiting(day, name, front.LineCount()));
+    c.s.progress.Report(ProgressPhase::Convert, count.before + static_cast<int>(day) + 1, count.total, name);
   }
   worker.Run([&] { joins.JoinPending(0, 2); }, [&] { joins.JoinPending(1, 2); });
 
@@ -185,7 +193,8 @@ bool UpdateCurrencyYearFiles(Session& s, LineList& dayFiles, const std::string& 
         roundTickers.push_back(tickers[i]);
         roundLogs.push_back(&logs[i]);
       }
-      if (!RunPass(c, roundTickers, roundLogs)) return false;
+      const int days = static_cast<int>(dayFiles.size());
+      if (!RunPass(c, roundTickers, roundLogs, {r * days, rounds * days})) return false;
     }
     for (const auto& lines : logs)
       for (const auto& line : lines) s.AddLog(line);

@@ -154,12 +154,16 @@ Next MergeCurrency(MergeRun& run, const std::string& ticker) {
 void MergeTickers(MergeRun& run, const LineList& tickers) {
   Session& s = run.s;
   bool skipped = false;
-  for (const auto& ticker : tickers) {
+  const int count = static_cast<int>(tickers.size());
+  for (int i = 0; i < count; ++i) {
+    const std::string& ticker = tickers[static_cast<std::size_t>(i)];
     run.ticker = run.Label(ticker);
+    s.progress.Report(ProgressPhase::Merge, i, count, run.ticker);
     const Next next = MergeCurrency(run, ticker);
     if (next == Next::Stop) return;
     skipped = skipped || next == Next::Skipped;
   }
+  s.progress.Report(ProgressPhase::Merge, count, count);
   // "All made" only when it is true.
   if (s.GoOn() && !skipped) s.AddLog(merge_text::LogDone(run.frame));
 }

@@ -62,6 +62,7 @@ void RunOnce(Session& s, const OptionValues& options) {
   s.SetCancelOpen(true);
   s.optionValues = options;
   s.outcome.Reset();
+  s.progress.Reset();
   std::exception_ptr runError, closingError;
   try {
     s.events.SaveSettings();
@@ -87,6 +88,8 @@ void RunOnce(Session& s, const OptionValues& options) {
     s.outcome.RunFailed("unknown error");
   }
 
+  // A step held back stays so: after the work only the closing status is shown.
+  s.progress.Reset();
   const std::string summary = s.outcome.Summary();
   RunClosingStep(closingError, [&] { s.AddLog(summary); });
   RunClosingStep(closingError, [&] { s.events.Summarized(summary); });

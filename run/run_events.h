@@ -5,6 +5,7 @@
 // the session's log serialises them). None of them may wait for the run itself.
 #include <string_view>
 
+#include "run/run_progress.h"
 #include "support/text.h"
 
 namespace arl {
@@ -32,6 +33,9 @@ class RunEvents {
   // The run's summary (RunOutcome::Summary, lines joined by CR LF), once, after it was logged and
   // before the idle state; a run refused before it started (another run holds the home) has none.
   virtual void Summarized(std::string_view /*summary*/) {}
+  // How far the run has come: at a phase's start and end, and in between at most about ten times a
+  // second (see ProgressGate).
+  virtual void Progressed(const RunProgress& /*progress*/) {}
 };
 
 }  // namespace arl

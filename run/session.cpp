@@ -17,7 +17,7 @@
 namespace arl {
 
 Session::Session(RunEvents& e, PageBrowser& b, Downloader& d, Paths p)
-    : events(e), browser(b), downloader(d), paths(std::move(p)) {}
+    : events(e), browser(b), downloader(d), paths(std::move(p)), progress(e) {}
 
 void Session::SetCancelOpen(bool open) {
   std::lock_guard lock(cancelMutex_);

@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "run/progress_gate.h"
 #include "run/run_events.h"
 #include "run/run_outcome.h"
 #include "support/cancel_token.h"
@@ -46,6 +47,8 @@ class Session {
 
   // What this run did and what failed in it; the run resets it at its start.
   RunOutcome outcome;
+  // How far the run has come, passed on to `events` (the run resets it at its start).
+  ProgressGate progress;
 
   // The run's options, parsed once at its start (FixOptions). An operation called on its own, outside
   // a run (a test, a tool), gets optionValues as they are now, parsed again whenever they changed.
@@ -59,7 +62,11 @@ class Session {
   // EInOutError after the front end has the message when the log file cannot be opened or written
   // (EDiskFull when full). Safe from any thread: messages never interleave.
   void AddLog(std::string_view message);
-  void SetStatus(std::string_view text) { events.StatusChanged(text); }
+  // Shows the status, and the progress held back when its turn has come.
+  void SetStatus(std::string_view text) {
+    events.StatusChanged(text);
+    progress.Flush();
+  }
   // Whether the run goes on: no cancel has been requested.
   bool GoOn() const { return !cancel.Cancelled(); }
   // Whether a cancel request is taken now: from the start of a run until it has decided whether it

@@ -2,7 +2,10 @@
 //   fake_site generate DIR [--seed N] [--years 2009-2011] [--days N] [--newest-days N] [--tickers N]
 //                          [--minutes FIRST-LAST]
 //   fake_site grow DIR [--days N]
-//   fake_site serve DIR [--port-file FILE]     prints the index address, runs until SIGTERM/SIGINT
+//   fake_site serve DIR [--port-file FILE] [--slow MS]
+//                                               prints the index address, runs until SIGTERM/SIGINT;
+//                                               --slow: each archive answers after MS ms and then
+//                                               trickles in, 4 KB every 10 ms (to watch a run's progress)
 //   fake_site tickers DIR                       the site's tickers, one a line with CR LF (a currency list)
 #include "tools/lib/fake_site.h"
 
@@ -27,7 +30,7 @@ int Usage() {
   std::cerr << "usage: fake_site generate DIR [--seed N] [--years FIRST-LAST] [--days N] [--newest-days N]\n"
                "                              [--tickers N] [--minutes FIRST-LAST]\n"
                "       fake_site grow DIR [--days N]\n"
-               "       fake_site serve DIR [--port-file FILE]\n"
+               "       fake_site serve DIR [--port-file FILE] [--slow MS]\n"
                "       fake_site tickers DIR\n";
   return 2;
 }
@@ -84,12 +87,27 @@ int Tickers(const std::string& dir, const std::vector<std::string>& args) {
   return std::cout.flush() ? 0 : 1;
 }
 
+// Every archive of the site answers late and comes in slowly.
+void SlowArchives(arl::tools::SiteServer& server, const FakeSite& site, int delayMs) {
+  arl::tools::Fault slow = arl::tools::Fault::Of(arl::tools::FaultKind::Slow);
+  slow.delayMs = delayMs;
+  slow.trickleMs = 10;
+  for (int year = site.Options().firstYear; year <= site.NewestYear(); ++year)
+    for (const auto& day : site.PublishedDays(year)) server.SetFault(FakeSite::ArchivePath(day), slow);
+}
+
 int Serve(const std::string& dir, const std::vector<std::string>& args) {
   std::string portFile;
-  if (args.size() == 2 && args[0] == "--port-file")
-    portFile = args[1];
-  else if (!args.empty())
-    return Usage();
+  int slowMs = 0;
+  if (args.size() % 2 != 0) return Usage();
+  for (std::size_t i = 0; i < args.size(); i += 2) {
+    if (args[i] == "--port-file")
+      portFile = args[i + 1];
+    else if (args[i] == "--slow")
+      slowMs = std::stoi(args[i + 1]);
+    else
+      return Usage();
+  }
 
   // Block the stop signals before the server's threads start, so they inherit the mask and only
   // sigwait below receives them.
@@ -101,6 +119,7 @@ int Serve(const std::string& dir, const std::vector<std::string>& args) {
 
   arl::tools::SiteServer server(dir);
   server.Start();
+  if (slowMs > 0) SlowArchives(server, FakeSite::Open(dir), slowMs);
   if (!portFile.empty()) {
     std::ofstream(portFile) << server.Port() << "\n";
   }

@@ -17,7 +17,7 @@
 namespace arl::test {
 
 // FakeEvents: what a run reported, recorded: the log lines, the two panes as the window would show
-// them, the status line, every message box, the busy state and the settings saves.
+// them, the status line, every message box, the busy state, the settings saves and the progress.
 class FakeEvents : public RunEvents {
  public:
   void Logged(std::string_view line) override {
@@ -37,8 +37,10 @@ class FakeEvents : public RunEvents {
     captions.emplace_back(caption);
   }
   void SaveSettings() override { ++saves; }
+  void Progressed(const RunProgress& p) override { progress.push_back(p); }
 
   LineList logPane, linksPane;
+  std::vector<RunProgress> progress;
   std::vector<std::string> logged, statuses, messageBoxes, captions;
   std::string status;
   int saves = 0;
