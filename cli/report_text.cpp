@@ -52,7 +52,7 @@ void PrintArchive(const ReportModel& report, std::FILE* out) {
   std::fprintf(out, "\nOriginalArchive\n");
   TextTable table;
   std::vector<std::string> head = {"year", "day_files", "first", "last", "marker"};
-  if (report.siteAsked) head.push_back("not_on_disk");
+  if (report.siteAsked) head.emplace_back("not_on_disk");
   table.Row(head);
   for (const ArchiveYear& year : report.archive) {
     std::vector<std::string> row = {std::to_string(year.year), std::to_string(year.days.size()),
