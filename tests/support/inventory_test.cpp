@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <map>
 #include <set>
 
 #include "support/datetime.h"
@@ -69,7 +70,13 @@ TEST(InventoryYearFile, FiguresForEveryLineShape) {
         // 2024-01-01 is a Monday: Jan 2, 5 and the week of the 15th are missing.
         for (int d : {1, 3, 4, 8, 9, 10, 11, 12, 22, 23}) plan.days.push_back(Day(2024, 1, d));
         test::TempDir dir;
-        const YearFileCount c = Count(dir, plan, plan.Text());
+        test::WriteFile(dir / "y.txt", plan.Text());
+        // The lines per date, told by the fast path and the full reading alike.
+        std::map<std::int64_t, std::int64_t> perDay;
+        const YearFileCount c = CountYearFile(dir / "y.txt", 2024, TimeFieldReader(plan.options),
+                                              [&](std::int64_t day, std::int64_t n) { perDay[day] += n; });
+        EXPECT_EQ(perDay.size(), plan.days.size());
+        for (const std::int64_t day : plan.days) EXPECT_EQ(perDay[day], plan.Lines() / 10);
         EXPECT_TRUE(c.present);
         EXPECT_EQ(c.lines, plan.Lines());
         EXPECT_EQ(c.badLines, 0);
@@ -110,7 +117,12 @@ TEST(InventoryYearFile, DamageIsDescribedNotFatal) {
   EXPECT_EQ(StampText(c.last), "2024-01-02 23:00:00");
 
   // Lines that do not parse, among them one the fast path would almost take (hour 24).
-  c = Count(dir, plan, "2024/01/02,24:00:00,1,1,1,1\r\n" + text + "junk\r\n2024/13/02,00:00:00,1,1,1,1\r\n");
+  test::WriteFile(dir / "y.txt",
+                  "2024/01/02,24:00:00,1,1,1,1\r\n" + text + "junk\r\n2024/13/02,00:00:00,1,1,1,1\r\n");
+  std::int64_t counted = 0;  // per date: only the lines that parse
+  c = CountYearFile(dir / "y.txt", 2024, TimeFieldReader(plan.options),
+                    [&](std::int64_t, std::int64_t n) { counted += n; });
+  EXPECT_EQ(counted, 24);
   EXPECT_EQ(c.lines, 27);
   EXPECT_EQ(c.badLines, 3);
   EXPECT_EQ(c.firstBadLine, 1);
