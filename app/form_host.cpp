@@ -87,6 +87,7 @@ void TForm1::EnterBusyUi() {
   CancelButton->show();  // enabled until a cancel is confirmed
   if (onRunButton) CancelButton->setFocus(Qt::OtherFocusReason);
   for (QWidget* w : OptionControls()) w->setEnabled(false);
+  DataButton->setEnabled(false);
   Panel1->setEnabled(false);
 }
 
@@ -98,6 +99,7 @@ void TForm1::LeaveBusyUi() {
   CancelButton->setEnabled(true);
   CancelButton->hide();
   for (QWidget* w : OptionControls()) w->setEnabled(true);
+  DataButton->setEnabled(true);
   Panel1->setEnabled(true);
 }
 

@@ -14,6 +14,7 @@
 #include <QElapsedTimer>
 #include <QMainWindow>
 #include <QMetaObject>
+#include <QPointer>
 #include <atomic>
 #include <memory>
 
@@ -37,6 +38,7 @@ class QTimer;
 
 namespace arl {
 
+class DataStatusWindow;
 class PageBrowser;
 class Downloader;
 class RadioGroup;
@@ -64,6 +66,7 @@ class TForm1 : public QMainWindow, private RunEvents {
   void Button1Click();       // starts one run on its worker thread; nothing while one runs
   void CancelButtonClick();  // the confirmation, then the cancel request
   void Timer1Timer();        // the start-up decision: auto run or the read-me page
+  void DataButtonClick();    // opens 「データ状況」 over the home, with the options as they are now
 
  signals:
   void RunEnded();  // after a run's thread has finished and the window is idle again
@@ -124,10 +127,11 @@ class TForm1 : public QMainWindow, private RunEvents {
          *Label8 = nullptr;
   QLineEdit *EditURL = nullptr, *EditRetryLimit = nullptr, *EditLongTimeFormat = nullptr,
             *EditGmtGap = nullptr, *EditFileHeadName = nullptr;
-  QPushButton *Button1 = nullptr, *CancelButton = nullptr;
+  QPushButton *Button1 = nullptr, *CancelButton = nullptr, *DataButton = nullptr;
   QCheckBox* CheckBox1 = nullptr;
   QTimer* Timer1 = nullptr;
 
+  QPointer<DataStatusWindow> dataWindow_;  // while it is open
   std::unique_ptr<MemoPane> memo1Pane_, memo2Pane_;
   Session session_;
 };
