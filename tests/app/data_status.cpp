@@ -3,6 +3,7 @@
 // thread, and choices that abandon the reading before them.
 #include <QCandlestickSeries>
 #include <QCandlestickSet>
+#include <QLineEdit>
 #include <QtTest/QtTest>
 #include <cstdio>
 
@@ -151,17 +152,40 @@ class DataStatusTest : public QObject {
     // Closed while it is read again: the window waits for the file being read, no more.
     w->ChooseCurrency(QStringLiteral("EURUSD"));
     w.reset();
+  }
 
-    // The window's button opens it over the window's home; a run disables the button.
+  // The window's button opens it over the window's home and options; the options must parse, and a
+  // run disables the button. What a file holds wrongly is said with the file's name.
+  void theButtonOpensItOverTheWindowsHome() {
     FormHarness h;
-    WriteFile(h.home / "CurrencyList.txt", "GBPUSD\r\n");
+    WriteFile(h.home / "CurrencyList.txt", "GBPUSD\r\nAUDUSD\r\n");
+    std::string text = "junk\r\n";
+    AddDay(text, QDate(2020, 1, 6), 0, 10);
+    const std::string file = h.home / "HistoricalData/GBPUSD/1min/1min_2020.txt";
+    MakeDirs(h.home / "HistoricalData/GBPUSD/1min/");
+    WriteFile(file, text);
     TForm1& f = h.Make();
     f.show();
+    h.Get<QLineEdit>("EditGmtGap")->setText(QStringLiteral("x"));
     QTest::mouseClick(h.Get<QPushButton>("DataButton"), Qt::LeftButton);
-    auto* opened = f.findChild<DataStatusWindow*>();
-    QVERIFY(opened && opened->isVisible());
-    QTRY_VERIFY(opened->Status().startsWith(QStringLiteral("GBPUSD: 1分足のファイルがありません (") +
-                                            QString::fromStdString(h.home.path())));
+    QCOMPARE(h.boxes.size(), std::size_t{1});
+    QCOMPARE(f.findChild<DataStatusWindow*>(), nullptr);
+    h.Get<QLineEdit>("EditGmtGap")->setText(QStringLiteral("-6"));
+    QTest::mouseClick(h.Get<QPushButton>("DataButton"), Qt::LeftButton);
+    auto* w = f.findChild<DataStatusWindow*>();
+    QVERIFY(w && w->isVisible());
+    QSignalSpy candlesRead(w, &DataStatusWindow::CandlesRead);
+    QVERIFY(candlesRead.wait(10000));
+    QCOMPARE(w->Calendar().Lines(QDate(2020, 1, 6)), 10);
+    QCOMPARE(w->Status(),
+             QStringLiteral("GBPUSD: 1 年分\n") + QString::fromStdString(file) +
+                 QStringLiteral(" に読めない行が 1 行あります (最初は 1 行目)\n") +
+                 QString::fromStdString(file) +
+                 QStringLiteral(" の 1 行目が読めないので、足を作れません (日付が読めません)\njunk"));
+    w->ChooseCurrency(QStringLiteral("AUDUSD"));
+    QTRY_VERIFY(w->Status().startsWith(QStringLiteral("AUDUSD: 1分足のファイルがありません (") +
+                                       QString::fromStdString(h.home.path())));
+
     f.session().events.BusyChanged(true);
     QTRY_VERIFY(!h.Get("DataButton")->isEnabled());
     f.session().events.BusyChanged(false);

@@ -9,6 +9,7 @@
 #include "support/datetime.h"
 #include "support/inventory_archive.h"
 #include "support/inventory_currencies.h"
+#include "support/inventory_days.h"
 #include "support/inventory_year_file.h"
 #include "support/output_line.h"
 #include "tests/common/temp_dir.h"
@@ -224,6 +225,37 @@ TEST(Inventory, ArchiveYearsAndCurrencyRows) {
   EXPECT_EQ(rows[2].ticker + std::to_string(rows[2].year), "EURUSD2024");
   EXPECT_TRUE(rows[0].count.present);
   EXPECT_FALSE(rows[2].count.present);
+}
+
+// A ticker's minutes per date, file by file in year order; a date a shift put in the next year's
+// file is told with that file. A cancel stops it between files.
+TEST(Inventory, TickerDaysFileByFile) {
+  test::TempDir home;
+  const Paths paths = Paths::ForAppDir(home.path());
+  Plan plan;
+  plan.step = 60;
+  plan.days = {Day(2022, 12, 30)};
+  test::WriteFile(paths.YearFilePath(plan.options, "EURUSD", "2022"), plan.Text());
+  plan.days = {Day(2022, 12, 31), Day(2023, 1, 2)};
+  test::WriteFile(paths.YearFilePath(plan.options, "EURUSD", "2023"), plan.Text());
+  test::WriteFile(paths.CurrencyDir(plan.options, "EURUSD") + "1min_Merge.txt", "");
+  std::vector<YearFileDays> files;
+  CancelToken cancel;
+  EXPECT_TRUE(CountTickerDays(paths, plan.options, "EURUSD", cancel,
+                              [&](YearFileDays&& file) { files.push_back(std::move(file)); }));
+  ASSERT_EQ(files.size(), 2u);
+  EXPECT_EQ(files[0].year, 2022);
+  EXPECT_EQ(files[0].linesByDay, (std::map<std::int64_t, std::int64_t>{{Day(2022, 12, 30), 24}}));
+  EXPECT_EQ(files[1].linesByDay,
+            (std::map<std::int64_t, std::int64_t>{{Day(2022, 12, 31), 24}, {Day(2023, 1, 2), 24}}));
+  EXPECT_EQ(files[1].count.lines, 48);
+
+  files.clear();
+  EXPECT_FALSE(CountTickerDays(paths, plan.options, "EURUSD", cancel, [&](YearFileDays&& file) {
+    files.push_back(std::move(file));
+    cancel.Cancel();
+  }));
+  EXPECT_EQ(files.size(), 1u);
 }
 
 }  // namespace
