@@ -31,7 +31,8 @@ std::vector<Candle> Within(const std::vector<Candle>& candles, std::int64_t leng
 }
 
 QString CandleText(const QCandlestickSet* set, std::int64_t length) {
-  const double start = set->timestamp() - static_cast<double>(length / 2);
+  const std::int64_t half = length / 2;  // a set stands at the middle of its time
+  const double start = set->timestamp() - static_cast<double>(half);
   QString when = DateOfMinute(start).toString(QStringLiteral("yyyy/MM/dd"));
   if (length < kMinutesPerDay) {
     const auto minute = static_cast<int>(std::fmod(start, static_cast<double>(kMinutesPerDay)));
@@ -133,9 +134,9 @@ void CandleChart::Fill(double from, double to) {
   series_->clear();
   QList<QCandlestickSet*> sets;
   double low = 0, high = 0;
+  const std::int64_t half = Length() / 2;
   for (const Candle& c : shown) {
-    sets.append(
-        new QCandlestickSet(c.open, c.high, c.low, c.close, static_cast<double>(c.minute + Length() / 2)));
+    sets.append(new QCandlestickSet(c.open, c.high, c.low, c.close, static_cast<double>(c.minute + half)));
     low = sets.size() == 1 ? c.low : std::min(low, c.low);
     high = sets.size() == 1 ? c.high : std::max(high, c.high);
   }
