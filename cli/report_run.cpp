@@ -61,7 +61,7 @@ bool Gather(ReportModel& report, const ReportArgs& args, const RunOptions& optio
   ReportProgress progress(stderr, ::isatty(STDERR_FILENO) == 1);
   report.rows = CountCurrencyYears(paths, options, tickers, archiveYears,
                                    [&progress](const InventoryProgress& p) { progress.Show(p); });
-  const TimeFieldReader times(options);
+  const StampTimeReader times(options);
   for (const CurrencyYear& row : report.rows) report.states.push_back(StateOf(row.count, times.Problem()));
   return true;
 }

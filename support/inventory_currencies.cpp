@@ -53,7 +53,7 @@ std::vector<CurrencyYear> CountCurrencyYears(const Paths& paths, const RunOption
                                              const LineList& tickers, const std::vector<int>& archiveYears,
                                              const InventoryProgressFn& progress) {
   std::vector<CurrencyYear> rows = Rows(paths, options, tickers, archiveYears);
-  const TimeFieldReader times(options);
+  const StampTimeReader times(options);
   InventoryProgress done;
   done.files = rows.size();
   for (const CurrencyYear& row : rows) done.bytes += FileSizeByName(row.path);

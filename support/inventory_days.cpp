@@ -8,7 +8,7 @@ namespace arl {
 
 bool CountTickerDays(const Paths& paths, const RunOptions& options, std::string_view ticker,
                      const CancelToken& cancel, const YearFileDaysFn& onFile) {
-  const TimeFieldReader times(options);
+  const StampTimeReader times(options);
   for (const int year : TickerFileYears(paths, options, ticker)) {
     if (cancel.Cancelled()) return false;
     YearFileDays file;

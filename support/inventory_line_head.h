@@ -24,7 +24,7 @@ class LineHeadMatcher {
 
   // Expects lines to start with `key` (ticker column, date, comma), a time of `shape` and a comma.
   // A head longer than kWidth, or a time without a fixed shape, is not taken: Matches then fails.
-  void Expect(std::string_view key, const TimeFieldReader::Shape& shape) {
+  void Expect(std::string_view key, const StampTimeReader::Shape& shape) {
     length_ = key.size() + shape.literal.size() + 1;
     if (shape.literal.empty() || length_ > kWidth) {
       length_ = 0;

@@ -40,9 +40,9 @@ std::int64_t LineDateOffset(const char* p, const char* end) {
   return length - at > static_cast<std::ptrdiff_t>(kLineDateBytes) ? at : -1;
 }
 
-TimeFieldReader::TimeFieldReader(const RunOptions& options) { problem_ = Compile(options); }
+StampTimeReader::StampTimeReader(const RunOptions& options) { problem_ = Compile(options); }
 
-std::string TimeFieldReader::Compile(const RunOptions& options) {
+std::string StampTimeReader::Compile(const RunOptions& options) {
   using TokenKind = CompiledFormat::Token::Kind;
   const std::string quoted = "時刻の書式 \"" + options.timeFormat + "\" ";
   const CompiledFormat format(options.timeFormat, RunFormats(options));
@@ -95,7 +95,7 @@ std::string TimeFieldReader::Compile(const RunOptions& options) {
   return {};
 }
 
-void TimeFieldReader::CompileFixed() {
+void StampTimeReader::CompileFixed() {
   Fixed fixed;
   std::size_t at = 0;
   for (const Step& step : steps_) {
@@ -130,7 +130,7 @@ void TimeFieldReader::CompileFixed() {
   }
 }
 
-const char* TimeFieldReader::ReadFixed(const char* p, int& secondOfDay) const {
+const char* StampTimeReader::ReadFixed(const char* p, int& secondOfDay) const {
   std::uint64_t word[2];
   std::memcpy(word, p, sizeof word);
   for (int i = 0; i < 2; ++i) {
@@ -164,7 +164,7 @@ const char* TimeFieldReader::ReadFixed(const char* p, int& secondOfDay) const {
   return p + fixed_.length;
 }
 
-const char* TimeFieldReader::ReadSteps(const char* p, const char* end, int& secondOfDay) const {
+const char* StampTimeReader::ReadSteps(const char* p, const char* end, int& secondOfDay) const {
   int hour = 0, minute = 0, second = 0;
   int afternoon = -1;  // unknown until an AM/PM marker is read
   for (const Step& step : steps_) {

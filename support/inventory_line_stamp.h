@@ -26,14 +26,16 @@ std::int64_t ReadLineDate(const char* p);
 // otherwise behind the first comma (the ticker column); -1 when the line has no date field there.
 std::int64_t LineDateOffset(const char* p, const char* end);
 
-// TimeFieldReader: reads the time field back with the tokens the run's time format compiles to
+// StampTimeReader: reads the time field back with the tokens the run's time format compiles to
 // (support/datetime.h), so every format the converter can print is read by the same rules. A format
 // that cannot be read back without guessing is refused once, up front: one that prints a date, one
 // without an hour, two numbers of free width side by side ("hn"), or an AM/PM marker whose two
 // texts are the same. Problem() then says why, and Read is not used.
-class TimeFieldReader {
+// Its name is its own: the bar engine's reader of times (convert/time_field.h) shares the namespace,
+// and two classes of one name in one program would share their inline members and destructors.
+class StampTimeReader {
  public:
-  explicit TimeFieldReader(const RunOptions& options);
+  explicit StampTimeReader(const RunOptions& options);
   bool Readable() const { return problem_.empty(); }
   const std::string& Problem() const { return problem_; }
 

@@ -49,7 +49,7 @@ bool IsWeekday(std::int64_t day) {
 // day a shift moves across the turn of the year, so they are marked in a table of three years.
 class LineCounter {
  public:
-  LineCounter(int year, const TimeFieldReader& times, YearFileCount& count, const DayLinesFn& dayLines)
+  LineCounter(int year, const StampTimeReader& times, YearFileCount& count, const DayLinesFn& dayLines)
       : times_(times),
         count_(count),
         dayLines_(dayLines),
@@ -159,7 +159,7 @@ class LineCounter {
     return false;
   }
 
-  const TimeFieldReader& times_;
+  const StampTimeReader& times_;
   YearFileCount& count_;
   const DayLinesFn& dayLines_;
   std::int64_t runLines_ = 0;  // lines of day_ not yet told to dayLines_
@@ -177,7 +177,7 @@ std::string SystemText(const char* what, int error) {
 
 }  // namespace
 
-YearFileCount CountYearFile(const std::string& path, int year, const TimeFieldReader& times,
+YearFileCount CountYearFile(const std::string& path, int year, const StampTimeReader& times,
                             const DayLinesFn& dayLines) {
   YearFileCount count;
   UniqueFd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));

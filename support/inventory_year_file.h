@@ -41,7 +41,7 @@ struct YearFileCount {
 // holds in two places is heard of twice. Only lines that parse count.
 using DayLinesFn = std::function<void(std::int64_t day, std::int64_t lines)>;
 
-YearFileCount CountYearFile(const std::string& path, int year, const TimeFieldReader& times,
+YearFileCount CountYearFile(const std::string& path, int year, const StampTimeReader& times,
                             const DayLinesFn& dayLines = {});
 
 // The date of a day number as "yyyy-mm-dd", and with a time as "yyyy-mm-dd hh:mm:ss".

@@ -53,7 +53,7 @@ std::int64_t Day(int y, int m, int d) { return EncodeDate(y, m, d).DayNumber(); 
 
 YearFileCount Count(const test::TempDir& dir, const Plan& plan, const std::string& text, int year = 2024) {
   test::WriteFile(dir / "y.txt", text);
-  return CountYearFile(dir / "y.txt", year, TimeFieldReader(plan.options));
+  return CountYearFile(dir / "y.txt", year, StampTimeReader(plan.options));
 }
 
 // Every line shape the options make, over more than one read buffer, with weekdays missing.
@@ -74,7 +74,7 @@ TEST(InventoryYearFile, FiguresForEveryLineShape) {
         test::WriteFile(dir / "y.txt", plan.Text());
         // The lines per date, told by the fast path and the full reading alike.
         std::map<std::int64_t, std::int64_t> perDay;
-        const YearFileCount c = CountYearFile(dir / "y.txt", 2024, TimeFieldReader(plan.options),
+        const YearFileCount c = CountYearFile(dir / "y.txt", 2024, StampTimeReader(plan.options),
                                               [&](std::int64_t day, std::int64_t n) { perDay[day] += n; });
         EXPECT_EQ(perDay.size(), plan.days.size());
         for (const std::int64_t day : plan.days) EXPECT_EQ(perDay[day], plan.Lines() / 10);
@@ -121,7 +121,7 @@ TEST(InventoryYearFile, DamageIsDescribedNotFatal) {
   test::WriteFile(dir / "y.txt",
                   "2024/01/02,24:00:00,1,1,1,1\r\n" + text + "junk\r\n2024/13/02,00:00:00,1,1,1,1\r\n");
   std::int64_t counted = 0;  // per date: only the lines that parse
-  c = CountYearFile(dir / "y.txt", 2024, TimeFieldReader(plan.options),
+  c = CountYearFile(dir / "y.txt", 2024, StampTimeReader(plan.options),
                     [&](std::int64_t, std::int64_t n) { counted += n; });
   EXPECT_EQ(counted, 24);
   EXPECT_EQ(c.lines, 27);
@@ -135,7 +135,7 @@ TEST(InventoryYearFile, DamageIsDescribedNotFatal) {
   EXPECT_EQ(c.bytes, 0);
   EXPECT_EQ(c.first.day, kNoDay);
 
-  c = CountYearFile(dir / "none.txt", 2024, TimeFieldReader(plan.options));
+  c = CountYearFile(dir / "none.txt", 2024, StampTimeReader(plan.options));
   EXPECT_FALSE(c.present);
 }
 
@@ -184,7 +184,7 @@ TEST(InventoryYearFile, TimeFormatsThatCannotBeReadBack) {
   for (const std::string format : {"hn:ss", "yyyy hh:nn", "nn:ss", "hh AM/AM", "tt"}) {
     RunOptions options;
     options.timeFormat = format;
-    EXPECT_FALSE(TimeFieldReader(options).Readable()) << format;
+    EXPECT_FALSE(StampTimeReader(options).Readable()) << format;
   }
   // The dates are still counted; the times are not guessed.
   Plan plan;
