@@ -31,9 +31,9 @@ void AddDay(std::string& text, QDate date, int from = 0, int to = 1440) {
   }
 }
 
-// EURUSD: every weekday of 2022 to 2024 in full, but 2023-05-01 (a Monday) missing, 2023-03-15 only
-// 09:00 to 09:29, and the file of 2024 starting with 2023-12-31 18:00 to 23:59 (as a shift puts them).
-// USDJPY: three days of 2021.
+// EURUSD: every weekday of 2023 in full but 2023-05-01 (a Monday) missing and 2023-03-15 only 09:00
+// to 09:29; the first hour of every weekday of 2024, its file starting with 2023-12-31 18:00 to 23:59
+// (as a shift puts them); the first week of 2022. USDJPY: three days of 2021.
 struct DataHome {
   TempDir dir;
   DataHome() {
@@ -41,9 +41,12 @@ struct DataHome {
     for (int year = 2022; year <= 2024; ++year) {
       std::string text;
       if (year == 2024) AddDay(text, QDate(2023, 12, 31), 18 * 60);
-      for (QDate d(year, 1, 1); d.year() == year; d = d.addDays(1)) {
+      for (QDate d(year, 1, 1); d.year() == year && (year != 2022 || d.day() < 8); d = d.addDays(1)) {
         if (d.dayOfWeek() > 5 || d == QDate(2023, 5, 1)) continue;
-        d == QDate(2023, 3, 15) ? AddDay(text, d, 540, 570) : AddDay(text, d);
+        if (d == QDate(2023, 3, 15))
+          AddDay(text, d, 540, 570);
+        else
+          AddDay(text, d, 0, year == 2024 ? 60 : 1440);
       }
       Write("EURUSD", year, text);
     }
