@@ -198,6 +198,11 @@ void TForm1::BuildControls() {
   CheckBox1 =
       Named(new QCheckBox(QStringLiteral("2001年～現在までのマージファイルを作る"), buttonBar), "CheckBox1");
   CheckBox1->setGeometry(Px(72), Px(3), Px(246), Px(20));
+  // 「データ状況」 on a second row, under 実行.
+  buttonBar->setFixedHeight(Px(54));
+  DataButton = Named(new QPushButton(QStringLiteral("データ状況"), buttonBar), "DataButton");
+  DataButton->setGeometry(0, Px(28), Px(84), Px(25));
+  DataButton->setAutoDefault(true);
   options->addWidget(buttonBar);
 
   Timer1 = Named(new QTimer(this), "Timer1");
@@ -205,6 +210,7 @@ void TForm1::BuildControls() {
 
   connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
   connect(CancelButton, &QPushButton::clicked, this, &TForm1::CancelButtonClick);
+  connect(DataButton, &QPushButton::clicked, this, &TForm1::DataButtonClick);
   connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
 
   memo1Pane_ = std::make_unique<MemoPane>(Memo1Edit);

@@ -97,6 +97,7 @@ void TForm1::EnterBusyUi() {
   CancelButton->show();  // enabled until a cancel is confirmed
   if (onRunButton) CancelButton->setFocus(Qt::OtherFocusReason);
   for (QWidget* w : OptionControls()) w->setEnabled(false);
+  DataButton->setEnabled(false);
   Panel1->setEnabled(false);
 }
 
@@ -108,6 +109,7 @@ void TForm1::LeaveBusyUi() {
   CancelButton->setEnabled(true);
   CancelButton->hide();
   for (QWidget* w : OptionControls()) w->setEnabled(true);
+  DataButton->setEnabled(true);
   Panel1->setEnabled(true);
 }
 

@@ -15,6 +15,7 @@
 #include <QElapsedTimer>
 #include <QMainWindow>
 #include <QMetaObject>
+#include <QPointer>
 #include <array>
 #include <atomic>
 #include <memory>
@@ -42,6 +43,7 @@ class QTimer;
 
 namespace arl {
 
+class DataStatusWindow;
 class PageBrowser;
 class Downloader;
 class ProgressPanel;
@@ -70,6 +72,7 @@ class TForm1 : public QMainWindow, private RunEvents {
   void Button1Click();       // starts one run on its worker thread; nothing while one runs
   void CancelButtonClick();  // the confirmation, then the cancel request
   void Timer1Timer();        // the start-up decision: auto run or the read-me page
+  void DataButtonClick();    // opens 「データ状況」 over the home, with the options as they are now
 
  signals:
   void RunEnded();  // after a run's thread has finished and the window is idle again
@@ -131,7 +134,7 @@ class TForm1 : public QMainWindow, private RunEvents {
          *Label8 = nullptr;
   QLineEdit *EditURL = nullptr, *EditRetryLimit = nullptr, *EditLongTimeFormat = nullptr,
             *EditGmtGap = nullptr, *EditFileHeadName = nullptr;
-  QPushButton *Button1 = nullptr, *CancelButton = nullptr;
+  QPushButton *Button1 = nullptr, *CancelButton = nullptr, *DataButton = nullptr;
   QCheckBox* CheckBox1 = nullptr;
   QFrame* TimeframeBox = nullptr;
   std::array<QCheckBox*, kTimeframeCount> TimeframeChecks{};
@@ -140,6 +143,7 @@ class TForm1 : public QMainWindow, private RunEvents {
   QTimer* Timer1 = nullptr;
   ProgressPanel* progressPanel_ = nullptr;  // in the status bar, during a run
 
+  QPointer<DataStatusWindow> dataWindow_;  // while it is open
   std::unique_ptr<MemoPane> memo1Pane_, memo2Pane_;
   Session session_;
 };

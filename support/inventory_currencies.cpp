@@ -18,11 +18,9 @@ constexpr int kCountingThreads = 2;
 std::vector<CurrencyYear> Rows(const Paths& paths, const RunOptions& options, const LineList& tickers,
                                const std::vector<int>& archiveYears) {
   std::vector<CurrencyYear> rows;
-  LineList names;
   for (const std::string& ticker : tickers) {
     std::set<int> years(archiveYears.begin(), archiveYears.end());
-    for (const std::string& name : ListFiles(paths.CurrencyDir(options, ticker), names))
-      if (const int year = YearOfYearFileName(name, options.prefix)) years.insert(year);
+    for (const int year : TickerFileYears(paths, options, ticker)) years.insert(year);
     for (const int year : years) {
       const std::string text = std::to_string(year);
       rows.push_back({ticker, year, paths.YearFilePath(options, ticker, text), {}});
@@ -32,6 +30,14 @@ std::vector<CurrencyYear> Rows(const Paths& paths, const RunOptions& options, co
 }
 
 }  // namespace
+
+std::vector<int> TickerFileYears(const Paths& paths, const RunOptions& options, std::string_view ticker) {
+  LineList names;
+  std::set<int> years;
+  for (const std::string& name : ListFiles(paths.CurrencyDir(options, ticker), names))
+    if (const int year = YearOfYearFileName(name, options.prefix)) years.insert(year);
+  return {years.begin(), years.end()};
+}
 
 int YearOfYearFileName(std::string_view name, std::string_view prefix) {
   if (name.size() != prefix.size() + 8 || !name.starts_with(prefix) || !name.ends_with(".txt")) return 0;

@@ -39,6 +39,9 @@ std::vector<CurrencyYear> CountCurrencyYears(const Paths& paths, const RunOption
                                              const LineList& tickers, const std::vector<int>& archiveYears,
                                              const InventoryProgressFn& progress = {});
 
+// The years of the ticker's year files under the options' folder and prefix, ascending.
+std::vector<int> TickerFileYears(const Paths& paths, const RunOptions& options, std::string_view ticker);
+
 // The year of a year file's name "<prefix><year>.txt", or 0 when it is no such name or year.
 int YearOfYearFileName(std::string_view name, std::string_view prefix);
 

@@ -31,6 +31,8 @@ std::int64_t LineDateOffset(const char* p, const char* end);
 // that cannot be read back without guessing is refused once, up front: one that prints a date, one
 // without an hour, two numbers of free width side by side ("hn"), or an AM/PM marker whose two
 // texts are the same. Problem() then says why, and Read is not used.
+// Its name is its own: the bar engine's reader of times (convert/time_field.h) shares the namespace,
+// and two classes of one name in one program would share their inline members and destructors.
 class StampTimeReader {
  public:
   explicit StampTimeReader(const RunOptions& options);

@@ -49,8 +49,12 @@ bool IsWeekday(std::int64_t day) {
 // day a shift moves across the turn of the year, so they are marked in a table of three years.
 class LineCounter {
  public:
-  LineCounter(int year, const StampTimeReader& times, YearFileCount& count)
-      : times_(times), count_(count), base_(FirstOfJanuary(year - 1)), seen_(366 * 3 + 1, 0) {
+  LineCounter(int year, const StampTimeReader& times, YearFileCount& count, const DayLinesFn& dayLines)
+      : times_(times),
+        count_(count),
+        dayLines_(dayLines),
+        base_(FirstOfJanuary(year - 1)),
+        seen_(366 * 3 + 1, 0) {
     count_.timesRead = times.Readable();
     key_.reserve(64);
   }
@@ -62,6 +66,7 @@ class LineCounter {
       // The fast path takes no line before the first whose time was read in full.
       if (count_.first.day != kNoDay && head_.Matches(p)) {
         ++count_.lines;
+        ++runLines_;
         lastTime = p + key_.size();
         p = LineHeadMatcher::FindLf(p + head_.Length(), stop) + 1;
         continue;
@@ -81,6 +86,7 @@ class LineCounter {
   }
 
   void Finish(int year) {
+    EndRun();
     std::sort(outside_.begin(), outside_.end());
     outside_.erase(std::unique(outside_.begin(), outside_.end()), outside_.end());
     count_.daysWithData += static_cast<std::int64_t>(outside_.size());
@@ -96,10 +102,14 @@ class LineCounter {
     if (key_.empty() || length <= key_.size() || !SameStart(p, key_.data(), key_.size())) {
       if (!NewKey(p, end)) return Bad();
     }
-    if (!count_.timesRead) return false;
+    if (!count_.timesRead) {
+      ++runLines_;
+      return false;
+    }
     int second = 0;
     const char* after = times_.Read(p + key_.size(), end, second);
     if (after == nullptr || after == end || *after != ',') return Bad();
+    ++runLines_;
     if (count_.first.day == kNoDay) count_.first = {day_, second};
     count_.last = {day_, second};
     return true;
@@ -113,9 +123,18 @@ class LineCounter {
     if (day == kNoDay) return false;
     key_.assign(p, static_cast<std::size_t>(offset) + kLineDateBytes + 1);
     if (count_.timesRead) head_.Expect(key_, times_.FixedShape());
-    if (day != day_) Mark(day);
+    if (day != day_) {
+      EndRun();
+      Mark(day);
+    }
     day_ = day;
     return true;
+  }
+
+  // The lines of day_ counted since its date was read are told to the caller.
+  void EndRun() {
+    if (runLines_ != 0 && dayLines_) dayLines_(day_, runLines_);
+    runLines_ = 0;
   }
 
   void Mark(std::int64_t day) {
@@ -142,8 +161,10 @@ class LineCounter {
 
   const StampTimeReader& times_;
   YearFileCount& count_;
-  std::string key_;       // the ticker column, date and comma of the last line whose date was read
-  LineHeadMatcher head_;  // lines that start with key_ and a well-formed time
+  const DayLinesFn& dayLines_;
+  std::int64_t runLines_ = 0;  // lines of day_ not yet told to dayLines_
+  std::string key_;            // the ticker column, date and comma of the last line whose date was read
+  LineHeadMatcher head_;       // lines that start with key_ and a well-formed time
   std::int64_t day_ = kNoDay;
   std::int64_t base_;                // the day number of seen_[0]
   std::vector<unsigned char> seen_;  // 1 for a date with a line
@@ -156,7 +177,8 @@ std::string SystemText(const char* what, int error) {
 
 }  // namespace
 
-YearFileCount CountYearFile(const std::string& path, int year, const StampTimeReader& times) {
+YearFileCount CountYearFile(const std::string& path, int year, const StampTimeReader& times,
+                            const DayLinesFn& dayLines) {
   YearFileCount count;
   UniqueFd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
   if (!fd.Valid()) {
@@ -168,7 +190,7 @@ YearFileCount CountYearFile(const std::string& path, int year, const StampTimeRe
   }
   count.present = true;
   ::posix_fadvise(fd.Get(), 0, 0, POSIX_FADV_SEQUENTIAL);
-  LineCounter counter(year, times, count);
+  LineCounter counter(year, times, count, dayLines);
   std::vector<char> buffer(kPiece + kSlack);
   std::size_t kept = 0;  // the unfinished line at the buffer's front
   for (;;) {

@@ -7,6 +7,7 @@
 // A file that is missing, empty, torn, or holds lines that do not parse is counted as far as it can
 // be and described in the result; nothing raises.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -36,7 +37,12 @@ struct YearFileCount {
   std::vector<std::int64_t> weekdaysWithoutData;
 };
 
-YearFileCount CountYearFile(const std::string& path, int year, const StampTimeReader& times);
+// Hears of the lines of each date: once per run of lines with the same date, so a date the file
+// holds in two places is heard of twice. Only lines that parse count.
+using DayLinesFn = std::function<void(std::int64_t day, std::int64_t lines)>;
+
+YearFileCount CountYearFile(const std::string& path, int year, const StampTimeReader& times,
+                            const DayLinesFn& dayLines = {});
 
 // The date of a day number as "yyyy-mm-dd", and with a time as "yyyy-mm-dd hh:mm:ss".
 std::string DayText(std::int64_t day);

@@ -15,7 +15,7 @@ dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $6 }' | sed 's#^\./usr/##' | LC_ALL
 LC_ALL=C sort "$src/dist/installed_files.txt" | diff -u - "$tmp/files" || fail "package files differ"
 
 depends=$(dpkg-deb -f "$deb" Depends)
-for lib in libqt6widgets6 libcurl4 libarchive13 libgumbo1 libpcre2-8-0 qt6-qpa-plugins; do
+for lib in libqt6widgets6 libqt6charts6 libcurl4 libarchive13 libgumbo1 libpcre2-8-0 qt6-qpa-plugins; do
   grep -q "\b$lib\b" <<<"$depends" || fail "Depends lacks $lib: $depends"
 done
 dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/share/applications/autorateloom.desktop | grep -qx 'Exec=/usr/bin/autorateloom' ||

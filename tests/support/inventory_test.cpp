@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <map>
 #include <set>
 
 #include "support/datetime.h"
 #include "support/inventory_archive.h"
 #include "support/inventory_currencies.h"
+#include "support/inventory_days.h"
 #include "support/inventory_year_file.h"
 #include "support/output_line.h"
 #include "tests/common/temp_dir.h"
@@ -69,7 +71,13 @@ TEST(InventoryYearFile, FiguresForEveryLineShape) {
         // 2024-01-01 is a Monday: Jan 2, 5 and the week of the 15th are missing.
         for (int d : {1, 3, 4, 8, 9, 10, 11, 12, 22, 23}) plan.days.push_back(Day(2024, 1, d));
         test::TempDir dir;
-        const YearFileCount c = Count(dir, plan, plan.Text());
+        test::WriteFile(dir / "y.txt", plan.Text());
+        // The lines per date, told by the fast path and the full reading alike.
+        std::map<std::int64_t, std::int64_t> perDay;
+        const YearFileCount c = CountYearFile(dir / "y.txt", 2024, StampTimeReader(plan.options),
+                                              [&](std::int64_t day, std::int64_t n) { perDay[day] += n; });
+        EXPECT_EQ(perDay.size(), plan.days.size());
+        for (const std::int64_t day : plan.days) EXPECT_EQ(perDay[day], plan.Lines() / 10);
         EXPECT_TRUE(c.present);
         EXPECT_EQ(c.lines, plan.Lines());
         EXPECT_EQ(c.badLines, 0);
@@ -110,7 +118,12 @@ TEST(InventoryYearFile, DamageIsDescribedNotFatal) {
   EXPECT_EQ(StampText(c.last), "2024-01-02 23:00:00");
 
   // Lines that do not parse, among them one the fast path would almost take (hour 24).
-  c = Count(dir, plan, "2024/01/02,24:00:00,1,1,1,1\r\n" + text + "junk\r\n2024/13/02,00:00:00,1,1,1,1\r\n");
+  test::WriteFile(dir / "y.txt",
+                  "2024/01/02,24:00:00,1,1,1,1\r\n" + text + "junk\r\n2024/13/02,00:00:00,1,1,1,1\r\n");
+  std::int64_t counted = 0;  // per date: only the lines that parse
+  c = CountYearFile(dir / "y.txt", 2024, StampTimeReader(plan.options),
+                    [&](std::int64_t, std::int64_t n) { counted += n; });
+  EXPECT_EQ(counted, 24);
   EXPECT_EQ(c.lines, 27);
   EXPECT_EQ(c.badLines, 3);
   EXPECT_EQ(c.firstBadLine, 1);
@@ -212,6 +225,37 @@ TEST(Inventory, ArchiveYearsAndCurrencyRows) {
   EXPECT_EQ(rows[2].ticker + std::to_string(rows[2].year), "EURUSD2024");
   EXPECT_TRUE(rows[0].count.present);
   EXPECT_FALSE(rows[2].count.present);
+}
+
+// A ticker's minutes per date, file by file in year order; a date a shift put in the next year's
+// file is told with that file. A cancel stops it between files.
+TEST(Inventory, TickerDaysFileByFile) {
+  test::TempDir home;
+  const Paths paths = Paths::ForAppDir(home.path());
+  Plan plan;
+  plan.step = 60;
+  plan.days = {Day(2022, 12, 30)};
+  test::WriteFile(paths.YearFilePath(plan.options, "EURUSD", "2022"), plan.Text());
+  plan.days = {Day(2022, 12, 31), Day(2023, 1, 2)};
+  test::WriteFile(paths.YearFilePath(plan.options, "EURUSD", "2023"), plan.Text());
+  test::WriteFile(paths.CurrencyDir(plan.options, "EURUSD") + "1min_Merge.txt", "");
+  std::vector<YearFileDays> files;
+  CancelToken cancel;
+  EXPECT_TRUE(CountTickerDays(paths, plan.options, "EURUSD", cancel,
+                              [&](YearFileDays&& file) { files.push_back(std::move(file)); }));
+  ASSERT_EQ(files.size(), 2u);
+  EXPECT_EQ(files[0].year, 2022);
+  EXPECT_EQ(files[0].linesByDay, (std::map<std::int64_t, std::int64_t>{{Day(2022, 12, 30), 24}}));
+  EXPECT_EQ(files[1].linesByDay,
+            (std::map<std::int64_t, std::int64_t>{{Day(2022, 12, 31), 24}, {Day(2023, 1, 2), 24}}));
+  EXPECT_EQ(files[1].count.lines, 48);
+
+  files.clear();
+  EXPECT_FALSE(CountTickerDays(paths, plan.options, "EURUSD", cancel, [&](YearFileDays&& file) {
+    files.push_back(std::move(file));
+    cancel.Cancel();
+  }));
+  EXPECT_EQ(files.size(), 1u);
 }
 
 }  // namespace
