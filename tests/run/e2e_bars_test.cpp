@@ -47,17 +47,17 @@ struct Layout {
   }
 };
 
-// Years with 1 January and 31 December besides two trading days, three tickers, one minute in ten
+// Years from 2009 with 1 January and 31 December besides two trading days, one minute in ten
 // missing, and archive hours 04:00 to 23:00: shifted by -6 or +3 hours, minutes of every day cross
 // midnight, and those of the year's ends cross into the year before or after.
-tools::FakeSiteOptions BarSite(int lastYear, int newestDays) {
+tools::FakeSiteOptions BarSite(int lastYear, int newestDays, int tickers) {
   tools::FakeSiteOptions o;
   o.seed = 5;
   o.firstYear = 2009;
   o.lastYear = lastYear;
   o.daysPerYear = 2;
   o.newestDays = newestDays;
-  o.tickers = 3;
+  o.tickers = tickers;
   o.firstMinute = 240;
   o.lastMinute = 1380;
   o.gapRate = 0.1;
@@ -149,7 +149,7 @@ FileTree Expected(const BarHome& home, const std::vector<std::string>& tickers) 
 }
 
 TEST(E2eBars, EveryLayoutAndShiftGivesTheBarFilesOfTheRules) {
-  ServedSite served(BarSite(2011, 3));
+  ServedSite served(BarSite(2010, 3, 3));
   // Each shift with both time formats; the ticker column, the separator and the sub-folders in
   // every pair of values.
   const std::vector<Layout> layouts = {{false, '/', true, "hh:nn:ss", -6}, {true, '-', false, "hh:nn", -6},
@@ -177,7 +177,7 @@ TEST(E2eBars, EveryLayoutAndShiftGivesTheBarFilesOfTheRules) {
 // what a fresh home built from the grown site holds, and the bar files of a year that neither the
 // new days nor the few days before them (checked again by each run) reach are not written again.
 TEST(E2eBars, DaysAddedRunByRunGiveTheFilesOfAFreshBuild) {
-  ServedSite served(BarSite(2010, 2));  // 2010 so far: 1 January and one trading day
+  ServedSite served(BarSite(2010, 2, 2));  // 2010 so far: 1 January and one trading day
   const std::vector<Layout> layouts = {{true, '-', false, "hh:nn", -6}, {false, '/', true, "hh:nn:ss", 3}};
   const Homes homes = HomesOf(served, layouts);
   RunAll(homes);
@@ -201,7 +201,7 @@ TEST(E2eBars, DaysAddedRunByRunGiveTheFilesOfAFreshBuild) {
 // Unticked timeframes keep their files byte for byte while the 1-minute files go on, into a new
 // year; ticked again, they are brought up to date, also in the year finished meanwhile.
 TEST(E2eBars, UntickedTimeframesKeepTheirFilesUntilTickedAgain) {
-  ServedSite served(BarSite(2010, 2));
+  ServedSite served(BarSite(2010, 2, 2));
   const std::vector<std::string> tickers = served.site.DayOptions().tickers;
   const std::vector<std::string_view> unticked = {"15min", "30min", "1hour", "4hour"};
   BarHome home(served, {false, '-', true, "hh:nn:ss", 3});
