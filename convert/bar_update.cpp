@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 #include <optional>
+#include <set>
 
 #include "convert/bar_fault.h"
 #include "convert/bar_files.h"
@@ -120,6 +121,44 @@ bool MakeBarYear(Session& s, const RunOptions& o, TickerBars& t, int year, std::
   return true;
 }
 
+// The time of the ticker's last 1-minute line dated in `year`, whose minutes may stand in the files
+// of the year and of the years on either side: kNoLine when it has none, nothing when it cannot be
+// read.
+std::optional<std::int64_t> LastMinuteOfYear(Session& s, const RunOptions& o, const std::string& ticker,
+                                             int year) {
+  MinuteLineReader reader(o, ticker);
+  for (int y = year + 1; y >= year - 1; --y) {  // the latest minutes first
+    const std::string path = s.paths.YearFilePath(o, ticker, std::to_string(y));
+    if (!FileExists(path)) continue;
+    const std::optional<std::int64_t> last = LastTimeBefore(path, reader, FirstDayOf(year + 1));
+    if (!last || *last >= FirstDayOf(year) * DateTime::kMsPerDay) return last;
+  }
+  return kNoLine;
+}
+
+// The day from which the ticked timeframes' bar files of `year` are to be made again: the year's
+// first day when one is missing or cannot be read back, the day of the year's last minute when a
+// file's last bar is not that minute's (the timeframe was unticked while minutes came); nothing when
+// they are in step, or when the minutes cannot be read (their fault is told when they change).
+std::optional<std::int64_t> BarsBehindFrom(Session& s, const RunOptions& o, const std::string& ticker,
+                                           int year) {
+  std::optional<std::optional<std::int64_t>> lastMinute;  // read once, when the files are there
+  MinuteLineReader reader(o, ticker);
+  for (const TimeframeInfo& frame : kTimeframes) {
+    if (!o.timeframes.Has(frame.frame)) continue;
+    const std::string path = s.paths.BarYearFilePath(o, ticker, frame.name, std::to_string(year));
+    if (!FileExists(path)) return FirstDayOf(year);
+    if (!lastMinute) lastMinute = LastMinuteOfYear(s, o, ticker, year);
+    if (!*lastMinute || **lastMinute == kNoLine) return std::nullopt;
+    const std::int64_t minute = **lastMinute;
+    const std::optional<std::int64_t> bar = LastTimeBefore(path, reader, FirstDayOf(year + 1));
+    if (!bar || *bar == kNoLine) return FirstDayOf(year);
+    if (minute < *bar || minute >= *bar + frame.minutes * std::int64_t{60'000})
+      return DateTime{minute}.DayNumber();
+  }
+  return std::nullopt;
+}
+
 // Runs `work` for every ticker, half of them on a second thread (each ticker's files are its own),
 // then logs the faults in ticker order. False when cancelled.
 template <typename Work>
@@ -184,18 +223,17 @@ void FillMissingBarFiles(Session& s) {
   const LineList tickers = SafeTickers(LoadCurrencyList(s.paths.CurrencyListPath));
   s.SetStatus("上位足のファイルをチェック中");
   ForEveryTicker(s, DistinctTickers(tickers), [&](TickerBars& t) {
+    std::set<int> barYears;  // the years the ticker's 1-minute files give bars to
     for (const ArchiveYear& archiveYear : years) {
       const int year = archiveYear.year;
-      const std::string yearText = std::to_string(year);
-      if (!FileExists(s.paths.YearFilePath(o, t.ticker, yearText))) continue;
-      for (int y = o.shiftHours < 0 ? year - 1 : year; y <= (o.shiftHours > 0 ? year + 1 : year); ++y) {
-        bool missing = false;
-        for (const TimeframeInfo& frame : kTimeframes)
-          missing =
-              missing || (o.timeframes.Has(frame.frame) &&
-                          !FileExists(s.paths.BarYearFilePath(o, t.ticker, frame.name, std::to_string(y))));
-        if (missing && t.fault.empty() && s.GoOn()) MakeBarYear(s, o, t, y, FirstDayOf(y));
-      }
+      if (!FileExists(s.paths.YearFilePath(o, t.ticker, std::to_string(year)))) continue;
+      for (int y = o.shiftHours < 0 ? year - 1 : year; y <= (o.shiftHours > 0 ? year + 1 : year); ++y)
+        barYears.insert(y);
+    }
+    for (const int y : barYears) {
+      if (!t.fault.empty() || !s.GoOn()) break;
+      if (const std::optional<std::int64_t> from = BarsBehindFrom(s, o, t.ticker, y))
+        MakeBarYear(s, o, t, y, *from);
     }
   });
 }
