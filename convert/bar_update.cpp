@@ -67,6 +67,7 @@ void ReplaceTail(const std::string& path, const RunOptions& options, const std::
     throw EInOutError("I/O error: cannot write " + path + ": " + std::strerror(error));
   }
   SyncWritten(fd, path);
+  ::unlink((path + ".tmp").c_str());  // left by a run killed while it wrote the file whole
 }
 
 struct TickerBars {
