@@ -139,6 +139,16 @@ std::optional<std::int64_t> LastTimeBefore(const std::string& path, MinuteLineRe
   if (!LineEndingAt(fd.Get(), path, size, line)) return std::nullopt;
   const std::optional<std::int64_t> time = TimeOfLine(reader, line);
   if (!time || *time < day * DateTime::kMsPerDay) return time;
+  // When the last line is not before the day, mostly no line is (a file of a later year): the
+  // first line tells.
+  line.resize(kProbe);
+  const std::int64_t got = ReadAt(fd.Get(), line.data(), line.size(), 0);
+  if (got < 0) Fail("read", path);
+  line.resize(std::min(line.find('\n'), static_cast<std::size_t>(got)));
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  if (const std::optional<std::int64_t> first = TimeOfLine(reader, line);
+      first && *first >= day * DateTime::kMsPerDay)
+    return kNoLine;
   const std::int64_t end = FirstLineOfDay(path, reader, day);
   if (end == 0) return kNoLine;
   if (!LineEndingAt(fd.Get(), path, end, line)) return std::nullopt;

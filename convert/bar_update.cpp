@@ -13,6 +13,7 @@
 #include "convert/bar_fault.h"
 #include "convert/bar_files.h"
 #include "convert/bar_maker.h"
+#include "convert/bar_step.h"
 #include "convert/pair_worker.h"
 #include "support/currency_list.h"
 #include "support/disk_full.h"
@@ -38,8 +39,7 @@ class CollectedBars : public BarSink {
 std::int64_t FirstDayOf(int year) { return EncodeDate(year, 1, 1).DayNumber(); }
 
 // The day of a bar file's last line; nothing when the file is missing, empty, torn or unreadable.
-std::optional<std::int64_t> LastBarDay(const std::string& path, const RunOptions& options,
-                                       const std::string& ticker) {
+std::optional<std::int64_t> LastBarDay(const std::string& path, MinuteLineReader& reader) {
   if (!FileExists(path) || FileSizeByName(path) == 0 || !EndsWithLineEnd(path)) return std::nullopt;
   std::string line;
   if (!ReadLastLine(path, line)) {
@@ -47,7 +47,6 @@ std::optional<std::int64_t> LastBarDay(const std::string& path, const RunOptions
     if (!file.ReadLine(line)) return std::nullopt;
   }
   line.append(MinuteLineReader::kLineSlack, '\0');
-  MinuteLineReader reader(options, ticker);
   MinuteLine read;
   std::size_t rest = 0;
   if (reader.ReadDate(line, read, rest) != LineFault::None) return std::nullopt;
@@ -55,9 +54,8 @@ std::optional<std::int64_t> LastBarDay(const std::string& path, const RunOptions
 }
 
 // Cuts the bar file at its first line of `day` and appends `bytes` there, flushed.
-void ReplaceTail(const std::string& path, const RunOptions& options, const std::string& ticker,
-                 std::int64_t day, const std::string& bytes) {
-  MinuteLineReader reader(options, ticker);
+void ReplaceTail(const std::string& path, MinuteLineReader& reader, std::int64_t day,
+                 const std::string& bytes) {
   const std::int64_t cut = FirstLineOfDay(path, reader, day);
   const UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CLOEXEC));
   if (!fd.Valid() || ::ftruncate(fd.Get(), static_cast<off_t>(cut)) != 0 ||
@@ -73,6 +71,12 @@ void ReplaceTail(const std::string& path, const RunOptions& options, const std::
 struct TickerBars {
   std::string ticker;
   std::string fault;  // the log line when its bars could not be made
+  // Made once for all its files: a reader prints and reads back every minute of the time format.
+  std::optional<MinuteLineReader> reader;
+  MinuteLineReader& Reader(const RunOptions& o) {
+    if (!reader) reader.emplace(o, ticker);
+    return *reader;
+  }
 };
 
 // Makes the bars of `year` of the ticker from `fromDay` on (or from an older last bar, or whole) and
@@ -85,7 +89,7 @@ bool MakeBarYear(Session& s, const RunOptions& o, TickerBars& t, int year, std::
   for (const TimeframeInfo& frame : kTimeframes) {
     if (!o.timeframes.Has(frame.frame)) continue;
     paths[IndexOf(frame.frame)] = s.paths.BarYearFilePath(o, t.ticker, frame.name, yearText);
-    const std::optional<std::int64_t> last = LastBarDay(paths[IndexOf(frame.frame)], o, t.ticker);
+    const std::optional<std::int64_t> last = LastBarDay(paths[IndexOf(frame.frame)], t.Reader(o));
     start = last ? std::min(start, *last) : yearStart;
   }
   start = std::max(start, yearStart);
@@ -110,7 +114,7 @@ bool MakeBarYear(Session& s, const RunOptions& o, TickerBars& t, int year, std::
     if (path.empty()) continue;
     const std::string& bytes = collected[IndexOf(frame.frame)].bytes;
     if (start != yearStart) {
-      ReplaceTail(path, o, t.ticker, start, bytes);
+      ReplaceTail(path, t.Reader(o), start, bytes);
     } else if (bytes.empty()) {
       if (FileExists(path)) DeleteFile(path);  // a year without minutes has no bar file
     } else {
@@ -120,44 +124,6 @@ bool MakeBarYear(Session& s, const RunOptions& o, TickerBars& t, int year, std::
     }
   }
   return true;
-}
-
-// The time of the ticker's last 1-minute line dated in `year`, whose minutes may stand in the files
-// of the year and of the years on either side: kNoLine when it has none, nothing when it cannot be
-// read.
-std::optional<std::int64_t> LastMinuteOfYear(Session& s, const RunOptions& o, const std::string& ticker,
-                                             int year) {
-  MinuteLineReader reader(o, ticker);
-  for (int y = year + 1; y >= year - 1; --y) {  // the latest minutes first
-    const std::string path = s.paths.YearFilePath(o, ticker, std::to_string(y));
-    if (!FileExists(path)) continue;
-    const std::optional<std::int64_t> last = LastTimeBefore(path, reader, FirstDayOf(year + 1));
-    if (!last || *last >= FirstDayOf(year) * DateTime::kMsPerDay) return last;
-  }
-  return kNoLine;
-}
-
-// The day from which the ticked timeframes' bar files of `year` are to be made again: the year's
-// first day when one is missing or cannot be read back, the day of the year's last minute when a
-// file's last bar is not that minute's (the timeframe was unticked while minutes came); nothing when
-// they are in step, or when the minutes cannot be read (their fault is told when they change).
-std::optional<std::int64_t> BarsBehindFrom(Session& s, const RunOptions& o, const std::string& ticker,
-                                           int year) {
-  std::optional<std::optional<std::int64_t>> lastMinute;  // read once, when the files are there
-  MinuteLineReader reader(o, ticker);
-  for (const TimeframeInfo& frame : kTimeframes) {
-    if (!o.timeframes.Has(frame.frame)) continue;
-    const std::string path = s.paths.BarYearFilePath(o, ticker, frame.name, std::to_string(year));
-    if (!FileExists(path)) return FirstDayOf(year);
-    if (!lastMinute) lastMinute = LastMinuteOfYear(s, o, ticker, year);
-    if (!*lastMinute || **lastMinute == kNoLine) return std::nullopt;
-    const std::int64_t minute = **lastMinute;
-    const std::optional<std::int64_t> bar = LastTimeBefore(path, reader, FirstDayOf(year + 1));
-    if (!bar || *bar == kNoLine) return FirstDayOf(year);
-    if (minute < *bar || minute >= *bar + frame.minutes * std::int64_t{60'000})
-      return DateTime{minute}.DayNumber();
-  }
-  return std::nullopt;
 }
 
 // Runs `work` for every ticker, half of them on a second thread (each ticker's files are its own),
@@ -233,7 +199,7 @@ void FillMissingBarFiles(Session& s) {
     }
     for (const int y : barYears) {
       if (!t.fault.empty() || !s.GoOn()) break;
-      if (const std::optional<std::int64_t> from = BarsBehindFrom(s, o, t.ticker, y))
+      if (const std::optional<std::int64_t> from = BarsBehindFrom(s.paths, o, t.ticker, y, t.Reader(o)))
         MakeBarYear(s, o, t, y, *from);
     }
   });
