@@ -47,7 +47,7 @@ std::optional<std::int64_t> LastMinuteOfYear(const Paths& paths, const RunOption
 }  // namespace
 
 std::optional<std::int64_t> BarsBehindFrom(const Paths& paths, const RunOptions& o, const std::string& ticker,
-                                           int year, MinuteLineReader& reader) {
+                                           int year, std::optional<MinuteLineReader>& made) {
   std::int64_t sourcesWritten = 0;
   for (const int y : SourceYears(o, year))
     sourcesWritten =
@@ -63,6 +63,8 @@ std::optional<std::int64_t> BarsBehindFrom(const Paths& paths, const RunOptions&
     olderThanSources = olderThanSources || *written < sourcesWritten;
   }
   if (!olderThanSources) return std::nullopt;
+  if (!made) made.emplace(o, ticker);
+  MinuteLineReader& reader = *made;
 
   const std::optional<std::int64_t> minute = LastMinuteOfYear(paths, o, ticker, year, reader);
   if (!minute || *minute == kNoLine) return std::nullopt;

@@ -199,7 +199,7 @@ void FillMissingBarFiles(Session& s) {
     }
     for (const int y : barYears) {
       if (!t.fault.empty() || !s.GoOn()) break;
-      if (const std::optional<std::int64_t> from = BarsBehindFrom(s.paths, o, t.ticker, y, t.Reader(o)))
+      if (const std::optional<std::int64_t> from = BarsBehindFrom(s.paths, o, t.ticker, y, t.reader))
         MakeBarYear(s, o, t, y, *from);
     }
   });
