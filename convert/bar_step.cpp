@@ -2,7 +2,9 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <array>
+#include <vector>
 
 #include "convert/bar_files.h"
 #include "support/timeframes.h"
