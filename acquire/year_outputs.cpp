@@ -70,6 +70,11 @@ void YearOutputsAside::Restore() {
   paths_.clear();
 }
 
+void YearOutputsAside::DropLeftOver(Session& s, const std::string& year) {
+  for (const auto& yearFile : YearFilePaths(s, year))
+    if (FileExists(yearFile + kSuffix) && FileExists(yearFile)) DeleteFile(yearFile + kSuffix);
+}
+
 void DayFilesToArchiveNames(LineList& list) {
   for (auto& name : list) name = SwapDayPairs(name) + ".zip";
 }

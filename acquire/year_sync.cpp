@@ -130,6 +130,9 @@ bool SyncYearGuarded(Session& s, const std::string& pageUrl, const std::string& 
   }
   if (year == s.LatestYear) {
     if (CrossCheckCurrencies(s, onDisk)) {
+      // A rebuild of the year killed after its year files were written (in its bars) is not done
+      // again: what it left aside goes here.
+      YearOutputsAside::DropLeftOver(s, year);
       s.outcome.YearCompleted(year);
       return true;
     }

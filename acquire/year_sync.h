@@ -17,6 +17,8 @@ class YearOutputsAside {
   YearOutputsAside(Session& s, const std::string& year);  // moves every currency's year file aside
   void Drop();     // the rebuild succeeded: delete what was moved aside
   void Restore();  // it did not: give back every file the rebuild did not write anew
+  // Deletes what a killed rebuild left aside beside a year file it wrote anew: the new file stands.
+  static void DropLeftOver(Session& s, const std::string& year);
   static constexpr char kSuffix[] = ".aside";
 
  private:

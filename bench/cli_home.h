@@ -32,12 +32,17 @@ class CliHome {
   void Init(const std::string& indexUrl, const std::vector<std::string>& tickers, bool merge) const {
     fs::create_directories(dir_ + "OriginalArchive");
     fs::create_directories(dir_ + "HistoricalData");
-    WriteFile(dir_ + "autorateloom.ini",
-              "[Form]\r\nEditURL=" + indexUrl + "\r\nCheckBox1=" + (merge ? "1" : "0") + "\r\n");
+    WriteSettings(indexUrl, merge);
     std::string list;
     for (const auto& t : tickers) list += t + "\r\n";
     WriteFile(dir_ + "CurrencyList.txt", list);
     ResetLog();
+  }
+
+  // The settings: the site's index page, merge ticked or not, the timeframes ticked ("" for none).
+  void WriteSettings(const std::string& indexUrl, bool merge, const std::string& timeframes = "") const {
+    WriteFile(dir_ + "autorateloom.ini", "[Form]\r\nEditURL=" + indexUrl + "\r\nCheckBox1=" +
+                                             (merge ? "1" : "0") + "\r\nTimeframes=" + timeframes + "\r\n");
   }
 
   const std::string& Dir() const { return dir_; }

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <memory>
@@ -38,6 +39,32 @@ int LineBefore(MinuteLineReader& reader, std::string_view line, std::int64_t day
   std::size_t rest = 0;
   if (reader.ReadDate(line, minute, rest) != LineFault::None) return -1;
   return minute.day < day ? 1 : 0;
+}
+
+// The line that ends at `end` (its line end left out), read with one read of at most kProbe bytes;
+// false when there is none or it is longer.
+bool LineEndingAt(int fd, const std::string& path, std::int64_t end, std::string& line) {
+  const std::int64_t from = std::max<std::int64_t>(0, end - static_cast<std::int64_t>(kProbe));
+  line.resize(static_cast<std::size_t>(end - from));
+  if (ReadAt(fd, line.data(), line.size(), from) != end - from) Fail("read", path);
+  if (!line.empty() && line.back() == '\n') line.pop_back();
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  const std::size_t before = line.find_last_of("\r\n");
+  if (before == std::string::npos && from > 0) return false;
+  line.erase(0, before == std::string::npos ? 0 : before + 1);
+  return !line.empty();
+}
+
+std::optional<std::int64_t> TimeOfLine(MinuteLineReader& reader, std::string& line) {
+  const std::size_t size = line.size();
+  line.append(MinuteLineReader::kLineSlack, '\0');
+  const std::string_view text(line.data(), size);
+  MinuteLine minute;
+  std::size_t rest = 0;
+  if (reader.ReadDate(text, minute, rest) != LineFault::None ||
+      reader.ReadRest(text, rest, minute) != LineFault::None)
+    return std::nullopt;
+  return minute.day * DateTime::kMsPerDay + minute.msOfDay;
 }
 
 }  // namespace
@@ -99,6 +126,33 @@ std::int64_t FirstLineOfDay(const std::string& path, MinuteLineReader& reader, s
   for (std::int64_t at = low; text.ReadLine(line); at = text.Position())
     if (!line.empty() && LineBefore(reader, line, day) != 1) return at;
   return size;
+}
+
+std::optional<std::int64_t> LastTimeBefore(const std::string& path, MinuteLineReader& reader,
+                                           std::int64_t day) {
+  std::int64_t size = 0;
+  const UniqueFd fd = OpenRead(path, size);
+  if (size == 0) return kNoLine;
+  char last = 0;
+  if (ReadAt(fd.Get(), &last, 1, size - 1) != 1 || last != '\n') return std::nullopt;
+  std::string line;
+  if (!LineEndingAt(fd.Get(), path, size, line)) return std::nullopt;
+  const std::optional<std::int64_t> time = TimeOfLine(reader, line);
+  if (!time || *time < day * DateTime::kMsPerDay) return time;
+  // When the last line is not before the day, mostly no line is (a file of a later year): the
+  // first line tells.
+  line.resize(kProbe);
+  const std::int64_t got = ReadAt(fd.Get(), line.data(), line.size(), 0);
+  if (got < 0) Fail("read", path);
+  line.resize(std::min(line.find('\n'), static_cast<std::size_t>(got)));
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  if (const std::optional<std::int64_t> first = TimeOfLine(reader, line);
+      first && *first >= day * DateTime::kMsPerDay)
+    return kNoLine;
+  const std::int64_t end = FirstLineOfDay(path, reader, day);
+  if (end == 0) return kNoLine;
+  if (!LineEndingAt(fd.Get(), path, end, line)) return std::nullopt;
+  return TimeOfLine(reader, line);
 }
 
 bool MakeBarsFromFiles(BarMaker& maker, const std::vector<std::string>& paths) {

@@ -4,6 +4,8 @@
 // file, or a bar file when it is to be cut back for a recompute). Files that cannot be opened or read
 // raise EInOutError.
 #include <cstdint>
+#include <limits>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,6 +23,14 @@ BarMaker::State FeedBarFile(BarMaker& maker, const std::string& path, const std:
 // are found by their date alone, with a few small reads halving the file, then line by line; a line
 // whose date cannot be read counts as later, so that feeding from there reports it.
 std::int64_t FirstLineOfDay(const std::string& path, MinuteLineReader& reader, std::int64_t day);
+
+inline constexpr std::int64_t kNoLine = std::numeric_limits<std::int64_t>::min();
+
+// The time (ms since 1899-12-30) of the last line of `path` dated before `day`: kNoLine when none
+// is, nothing when that line cannot be read or the file's last line has no line end. Mostly the
+// file's last line, read from its end; otherwise the line before FirstLineOfDay.
+std::optional<std::int64_t> LastTimeBefore(const std::string& path, MinuteLineReader& reader,
+                                           std::int64_t day);
 
 // The bars of the maker's window from the year files given in year order (missing ones left out):
 // each is read once, from its first line of the window's first day, until the window ends. Finishes

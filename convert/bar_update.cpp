@@ -8,10 +8,12 @@
 #include <cerrno>
 #include <cstring>
 #include <optional>
+#include <set>
 
 #include "convert/bar_fault.h"
 #include "convert/bar_files.h"
 #include "convert/bar_maker.h"
+#include "convert/bar_step.h"
 #include "convert/pair_worker.h"
 #include "support/currency_list.h"
 #include "support/disk_full.h"
@@ -37,8 +39,7 @@ class CollectedBars : public BarSink {
 std::int64_t FirstDayOf(int year) { return EncodeDate(year, 1, 1).DayNumber(); }
 
 // The day of a bar file's last line; nothing when the file is missing, empty, torn or unreadable.
-std::optional<std::int64_t> LastBarDay(const std::string& path, const RunOptions& options,
-                                       const std::string& ticker) {
+std::optional<std::int64_t> LastBarDay(const std::string& path, MinuteLineReader& reader) {
   if (!FileExists(path) || FileSizeByName(path) == 0 || !EndsWithLineEnd(path)) return std::nullopt;
   std::string line;
   if (!ReadLastLine(path, line)) {
@@ -46,7 +47,6 @@ std::optional<std::int64_t> LastBarDay(const std::string& path, const RunOptions
     if (!file.ReadLine(line)) return std::nullopt;
   }
   line.append(MinuteLineReader::kLineSlack, '\0');
-  MinuteLineReader reader(options, ticker);
   MinuteLine read;
   std::size_t rest = 0;
   if (reader.ReadDate(line, read, rest) != LineFault::None) return std::nullopt;
@@ -54,9 +54,8 @@ std::optional<std::int64_t> LastBarDay(const std::string& path, const RunOptions
 }
 
 // Cuts the bar file at its first line of `day` and appends `bytes` there, flushed.
-void ReplaceTail(const std::string& path, const RunOptions& options, const std::string& ticker,
-                 std::int64_t day, const std::string& bytes) {
-  MinuteLineReader reader(options, ticker);
+void ReplaceTail(const std::string& path, MinuteLineReader& reader, std::int64_t day,
+                 const std::string& bytes) {
   const std::int64_t cut = FirstLineOfDay(path, reader, day);
   const UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CLOEXEC));
   if (!fd.Valid() || ::ftruncate(fd.Get(), static_cast<off_t>(cut)) != 0 ||
@@ -66,11 +65,18 @@ void ReplaceTail(const std::string& path, const RunOptions& options, const std::
     throw EInOutError("I/O error: cannot write " + path + ": " + std::strerror(error));
   }
   SyncWritten(fd, path);
+  ::unlink((path + ".tmp").c_str());  // left by a run killed while it wrote the file whole
 }
 
 struct TickerBars {
   std::string ticker;
   std::string fault;  // the log line when its bars could not be made
+  // Made once for all its files: a reader prints and reads back every minute of the time format.
+  std::optional<MinuteLineReader> reader;
+  MinuteLineReader& Reader(const RunOptions& o) {
+    if (!reader) reader.emplace(o, ticker);
+    return *reader;
+  }
 };
 
 // Makes the bars of `year` of the ticker from `fromDay` on (or from an older last bar, or whole) and
@@ -83,7 +89,7 @@ bool MakeBarYear(Session& s, const RunOptions& o, TickerBars& t, int year, std::
   for (const TimeframeInfo& frame : kTimeframes) {
     if (!o.timeframes.Has(frame.frame)) continue;
     paths[IndexOf(frame.frame)] = s.paths.BarYearFilePath(o, t.ticker, frame.name, yearText);
-    const std::optional<std::int64_t> last = LastBarDay(paths[IndexOf(frame.frame)], o, t.ticker);
+    const std::optional<std::int64_t> last = LastBarDay(paths[IndexOf(frame.frame)], t.Reader(o));
     start = last ? std::min(start, *last) : yearStart;
   }
   start = std::max(start, yearStart);
@@ -108,7 +114,7 @@ bool MakeBarYear(Session& s, const RunOptions& o, TickerBars& t, int year, std::
     if (path.empty()) continue;
     const std::string& bytes = collected[IndexOf(frame.frame)].bytes;
     if (start != yearStart) {
-      ReplaceTail(path, o, t.ticker, start, bytes);
+      ReplaceTail(path, t.Reader(o), start, bytes);
     } else if (bytes.empty()) {
       if (FileExists(path)) DeleteFile(path);  // a year without minutes has no bar file
     } else {
@@ -184,18 +190,17 @@ void FillMissingBarFiles(Session& s) {
   const LineList tickers = SafeTickers(LoadCurrencyList(s.paths.CurrencyListPath));
   s.SetStatus("上位足のファイルをチェック中");
   ForEveryTicker(s, DistinctTickers(tickers), [&](TickerBars& t) {
+    std::set<int> barYears;  // the years the ticker's 1-minute files give bars to
     for (const ArchiveYear& archiveYear : years) {
       const int year = archiveYear.year;
-      const std::string yearText = std::to_string(year);
-      if (!FileExists(s.paths.YearFilePath(o, t.ticker, yearText))) continue;
-      for (int y = o.shiftHours < 0 ? year - 1 : year; y <= (o.shiftHours > 0 ? year + 1 : year); ++y) {
-        bool missing = false;
-        for (const TimeframeInfo& frame : kTimeframes)
-          missing =
-              missing || (o.timeframes.Has(frame.frame) &&
-                          !FileExists(s.paths.BarYearFilePath(o, t.ticker, frame.name, std::to_string(y))));
-        if (missing && t.fault.empty() && s.GoOn()) MakeBarYear(s, o, t, y, FirstDayOf(y));
-      }
+      if (!FileExists(s.paths.YearFilePath(o, t.ticker, std::to_string(year)))) continue;
+      for (int y = o.shiftHours < 0 ? year - 1 : year; y <= (o.shiftHours > 0 ? year + 1 : year); ++y)
+        barYears.insert(y);
+    }
+    for (const int y : barYears) {
+      if (!t.fault.empty() || !s.GoOn()) break;
+      if (const std::optional<std::int64_t> from = BarsBehindFrom(s.paths, o, t.ticker, y, t.reader))
+        MakeBarYear(s, o, t, y, *from);
     }
   });
 }

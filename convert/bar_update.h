@@ -31,7 +31,9 @@ bool UpdateBarsAfterConversion(Session& s, const LineList& tickers, int year, st
 std::int64_t FirstChangedDay(const LineList& dayFiles, int year, int shiftHours);
 
 // Makes the ticked timeframes' bar files that are missing for the 1-minute year files on disk (a
-// timeframe ticked for the first time, a file deleted by hand).
+// timeframe ticked for the first time, a file deleted by hand), and makes again from its last bar
+// one whose last bar is not that of its year's last minute (a timeframe ticked again after minutes
+// came while it was unticked, in any year).
 void FillMissingBarFiles(Session& s);
 
 }  // namespace arl

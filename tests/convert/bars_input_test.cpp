@@ -1,6 +1,8 @@
 // What the bars are made from besides good lines: the first line that cannot be read stops the bars
 // with its line number and puts out no bar it would have been part of; time formats that cannot be
-// read back; line ends; the settings text of the timeframes.
+// read back; line ends; the last line before a day; the settings text of the timeframes.
+#include <cstdio>
+
 #include "convert/bar_files.h"
 #include "tests/common/temp_dir.h"
 #include "tests/convert/bars_fixture.h"
@@ -65,6 +67,37 @@ TEST(BarsInput, FileReadFromAnOffset) {
   EXPECT_EQ(maker.Fault().Message(),
             "m の 37 バイト目から数えて 3 行目が読めないので、足を作れません (価格が数値ではありません)\r\n"
             "2005/01/03,00:11:00,1.1,x,1.0,1.1");
+}
+
+// The minutes [from, to) of a day as 1-minute lines.
+std::string Minutes(const std::string& date, int from = 0, int to = 1440) {
+  std::string text;
+  for (int m = from; m < to; ++m) {
+    char line[64];
+    std::snprintf(line, sizeof line, "%s,%02d:%02d:00,1.1,1.2,1.0,1.1\r\n", date.c_str(), m / 60, m % 60);
+    text += line;
+  }
+  return text;
+}
+
+// The last line before a day, in files too long to be read whole: a year file whose last hours lie
+// in the next year, one of the next year, a torn one.
+TEST(BarsInput, LastLineBeforeADay) {
+  TempDir dir;
+  WriteFile(dir / "2005", Minutes("2005/12/29") + Minutes("2005/12/30") + Minutes("2005/12/31", 0, 1439) +
+                              Minutes("2006/01/01", 0, 180));
+  WriteFile(dir / "2006", Minutes("2006/01/01", 180) + Minutes("2006/01/02"));
+  WriteFile(dir / "torn", Minutes("2005/12/31") + "2006/01/01,00:00:00,1.1");
+  MinuteLineReader reader(BarOptions(), "EURUSD");
+  const std::int64_t jan1 = EncodeDate(2006, 1, 1).DayNumber() * DateTime::kMsPerDay;
+  const auto before = [&](const char* file, std::int64_t day) {
+    return LastTimeBefore(dir / file, reader, day);
+  };
+  EXPECT_EQ(before("2005", jan1 / DateTime::kMsPerDay), jan1 - 120'000);
+  EXPECT_EQ(before("2005", jan1 / DateTime::kMsPerDay + 1), jan1 + 179 * 60'000);
+  EXPECT_EQ(before("2006", jan1 / DateTime::kMsPerDay), kNoLine);
+  EXPECT_EQ(before("2006", jan1 / DateTime::kMsPerDay + 1), jan1 + 1439 * 60'000);
+  EXPECT_EQ(before("torn", jan1 / DateTime::kMsPerDay), std::nullopt);
 }
 
 TEST(BarsInput, PricesCompareAsNumbers) {

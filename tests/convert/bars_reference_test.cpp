@@ -2,7 +2,8 @@
 // the bar of every timeframe that starts at a multiple of the length from midnight, prices compared
 // as doubles), on generated 1-minute year files with gaps, for every mix of options, fed in random
 // pieces and through the files, for one year and from a day on.
-#include <map>
+#include "tests/common/bars_reference.h"
+
 #include <random>
 
 #include "convert/bar_files.h"
@@ -60,59 +61,11 @@ std::vector<std::string> MinuteFiles(const RunOptions& o, unsigned seed) {
   return files;
 }
 
-struct RefBar {
-  std::string open, high, low, close;
-  double highValue = 0, lowValue = 0;
-};
-
-using RefBars = std::array<std::map<std::int64_t, RefBar>, kTimeframeCount>;  // by start
-
-RefBars Reference(const RunOptions& o, const std::vector<std::string>& files) {
-  const FormatSettings fs = RunFormats(o);
-  const CompiledFormat time(o.timeFormat, fs);
-  RefBars bars;
-  std::map<std::string, std::map<std::string, std::int64_t>> msByTimeOfDate;
-  for (const std::string& file : files) {
-    LineList lines;
-    SplitLines(file, lines);
-    for (const std::string& line : lines) {
-      std::vector<std::string> f;
-      for (std::size_t at = 0, comma = 0; comma != std::string::npos; at = comma + 1) {
-        comma = line.find(',', at);
-        f.push_back(line.substr(at, comma - at));
-      }
-      if (o.keepTicker) f.erase(f.begin());
-      const DateTime date = StrToDate(f[0], fs);
-      auto& msByTime = msByTimeOfDate[f[0]];
-      if (msByTime.empty())
-        for (int m = 0; m < 1440; ++m) msByTime[time.Format(AddMs(date, m * 60'000))] = m * 60'000;
-      const std::int64_t t = date.ms + msByTime.at(f[1]);
-      const double high = std::stod(f[3]), low = std::stod(f[4]);
-      for (std::size_t i = 0; i < kTimeframeCount; ++i) {
-        const std::int64_t length = kTimeframes[i].minutes * 60'000;
-        const auto [at, fresh] = bars[i].try_emplace(t - t % length);
-        RefBar& b = at->second;
-        if (fresh) b = {f[2], f[3], f[4], f[5], high, low};
-        if (high > b.highValue) b.high = f[3], b.highValue = high;
-        if (low < b.lowValue) b.low = f[4], b.lowValue = low;
-        b.close = f[5];
-      }
-    }
-  }
-  return bars;
-}
-
 // The lines of the bars that start on the window's days, one text per timeframe.
 std::array<std::string, kTimeframeCount> Texts(const RunOptions& o, const RefBars& bars, BarWindow window) {
-  const FormatSettings fs = RunFormats(o);
-  const CompiledFormat time(o.timeFormat, fs);
   std::array<std::string, kTimeframeCount> texts;
   for (std::size_t i = 0; i < kTimeframeCount; ++i)
-    for (const auto& [start, b] : bars[i])
-      if (const std::int64_t day = DateTime{start}.DayNumber(); day >= window.firstDay && day < window.endDay)
-        texts[i] += LineHead(o, "EURUSD") + DateToStr(DateTime{start}, fs) + "," +
-                    time.Format(DateTime{start}) + "," + b.open + "," + b.high + "," + b.low + "," + b.close +
-                    "\r\n";
+    texts[i] = RefLines(o, "EURUSD", bars[i], window.firstDay, window.endDay);
   return texts;
 }
 
@@ -137,7 +90,7 @@ TEST(BarsReference, EveryOptionMixMatchesTheRules) {
         for (int shift : {-6, 0, 7}) {
           const RunOptions o = BarOptions(keepTicker, separator, format, shift);
           const std::vector<std::string> files = MinuteFiles(o, ++seed);
-          const RefBars reference = Reference(o, files);
+          const RefBars reference = ReferenceBars(o, files);
           const std::string what = std::string(format) + (keepTicker ? " ticker " : " ") + separator +
                                    " shift " + std::to_string(shift);
           BarOutput pieces;

@@ -68,8 +68,10 @@ Reference RunReference(const ServedDrillSite& served, const TempDir& base, const
   EXPECT_EQ(DescribeStatus(status), "exit 0") << run.Err();
   ref.tree = ReadHome(home);
   // A drill against an empty reference would prove nothing.
+  const std::string newest = std::to_string(served.site.NewestYear());
   for (const auto& ticker : served.site.DayOptions().tickers) {
     EXPECT_TRUE(ref.tree.count("HistoricalData/" + ticker + "/1min/1min_Merge.txt")) << ticker;
+    EXPECT_TRUE(ref.tree.count("HistoricalData/" + ticker + "/1day/1day_" + newest + ".txt")) << ticker;
   }
   EXPECT_TRUE(
       ref.tree.count("OriginalArchive/" + std::to_string(served.site.NewestYear()) + "/complete.arlm"));
@@ -88,13 +90,24 @@ const std::vector<std::string> kTriggers = {"DL OK.",   "リネーム",      "�
                                             "通貨間",   "行分",          "を作成します", "の作成OK",
                                             "と被った", "以降の行を追記"};
 
+// The bars have no log line until every ticker's are done: their stops come a little after the
+// run's first bar file is written.
+constexpr char kBarsTrigger[] = "(first bar file)";
+
+// A third of the stops at a random moment, a third after a message, a third in the bars.
 StopPlan DrawPlan(std::mt19937_64& rng, double referenceSeconds) {
   StopPlan plan;
-  if (std::uniform_int_distribution<int>(0, 1)(rng) == 0) {
-    plan.delayMs = std::uniform_int_distribution<int>(0, static_cast<int>(referenceSeconds * 1000))(rng);
-  } else {
-    plan.trigger = kTriggers[std::uniform_int_distribution<std::size_t>(0, kTriggers.size() - 1)(rng)];
-    plan.delayMs = std::uniform_int_distribution<int>(0, 25)(rng);
+  switch (std::uniform_int_distribution<int>(0, 2)(rng)) {
+    case 0:
+      plan.delayMs = std::uniform_int_distribution<int>(0, static_cast<int>(referenceSeconds * 1000))(rng);
+      break;
+    case 1:
+      plan.trigger = kTriggers[std::uniform_int_distribution<std::size_t>(0, kTriggers.size() - 1)(rng)];
+      plan.delayMs = std::uniform_int_distribution<int>(0, 25)(rng);
+      break;
+    default:
+      plan.trigger = kBarsTrigger;
+      plan.delayMs = std::uniform_int_distribution<int>(0, 40)(rng);
   }
   return plan;
 }
@@ -107,13 +120,18 @@ struct Outcome {
 };
 
 Outcome RunAndStop(const std::string& home, const StopPlan& plan, int sig) {
+  const fs::file_time_type started = fs::file_time_type::clock::now();
   CliRun run(home);
   Outcome o;
   std::optional<Clock::time_point> stopAt;
   if (plan.trigger.empty()) stopAt = Clock::now() + std::chrono::milliseconds(plan.delayMs);
+  const auto triggered = [&] {
+    return plan.trigger == kBarsTrigger ? BarFileWrittenSince(home, started)
+                                        : run.Log().find(plan.trigger) != std::string::npos;
+  };
   const auto giveUp = Clock::now() + std::chrono::seconds(120);
   while (!run.Ended() && Clock::now() < giveUp) {
-    if (!stopAt && run.Log().find(plan.trigger) != std::string::npos) {
+    if (!stopAt && triggered()) {
       stopAt = Clock::now() + std::chrono::milliseconds(plan.delayMs);
     }
     if (stopAt && Clock::now() >= *stopAt) {
@@ -130,6 +148,8 @@ Outcome RunAndStop(const std::string& home, const StopPlan& plan, int sig) {
   o.status = run.Wait();
   o.log = run.Log();
   if (o.stopped && sig == SIGKILL) o.phase = PhaseOf(o.log);
+  // After a bar file, the conversion's last lines stay the log's last until the bars are done.
+  if (o.stopped && plan.trigger == kBarsTrigger && o.phase == "conversion") o.phase = "bars";
   o.err = run.Err();
   // A stop that came as the run was ending finds nothing left to stop.
   if (WIFEXITED(o.status) && WEXITSTATUS(o.status) == 0) o.stopped = false;

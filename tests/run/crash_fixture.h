@@ -65,13 +65,26 @@ inline std::vector<std::string> Leftovers(const Tree& expected, const Tree& actu
   return found;
 }
 
-// A home for the front end: the settings (the site's index, the merge ticked) and a currency list.
+// A home for the front end: the settings (the site's index, the merge and every timeframe ticked)
+// and a currency list.
 inline void WriteHome(const std::string& home, const std::string& indexUrl,
                       const std::vector<std::string>& tickers) {
   std::string list;
   for (const auto& t : tickers) list += t + "\r\n";
   WriteFile(home + "CurrencyList.txt", list);
-  WriteFile(home + "autorateloom.ini", "[Form]\r\nEditURL=" + indexUrl + "\r\nCheckBox1=1\r\n");
+  WriteFile(home + "autorateloom.ini",
+            "[Form]\r\nEditURL=" + indexUrl +
+                "\r\nCheckBox1=1\r\nTimeframes=5min,15min,30min,1hour,4hour,1day\r\n");
+}
+
+// Whether a 5-minute bar file of the home was written at `since` or later: the first bar file a run
+// writes is one, as 5 minutes is the shortest timeframe.
+inline bool BarFileWrittenSince(const std::string& home, fs::file_time_type since) {
+  std::error_code ec;
+  for (const auto& ticker : fs::directory_iterator(home + "HistoricalData", ec))
+    for (const auto& file : fs::directory_iterator(ticker.path() / "5min", ec))
+      if (file.last_write_time(ec) >= since && !ec) return true;
+  return false;
 }
 
 // The phase a run was in, judged from the last line of its log at that moment: each message names

@@ -90,8 +90,8 @@ FakeSite FakeSite::Generate(const std::string& dir, const FakeSiteOptions& optio
   FakeSite site(dir, options);
   site.newestYear_ = options.lastYear;
   int newest = options.newestDays < 0 ? options.daysPerYear : options.newestDays;
-  site.newestDays_ = std::clamp(newest <= 0 ? site.DaysInYear(options.lastYear) : newest, 1,
-                                site.DaysInYear(options.lastYear));
+  const int newestYearDays = static_cast<int>(site.YearDays(options.lastYear).size());
+  site.newestDays_ = std::clamp(newest <= 0 ? newestYearDays : newest, 1, newestYearDays);
   fs::create_directories(site.dir_);
   for (int year = options.firstYear; year <= options.lastYear; ++year) {
     for (const Ymd& d : site.PublishedDays(year)) site.WriteArchive(d);
@@ -116,6 +116,7 @@ FakeSite FakeSite::Open(const std::string& dir) {
     o.lastMinute = std::stoi(v.at("last_minute"));
     o.gapRate = std::stod(v.at("gap_rate"));
     o.heading = v.at("heading") == "1";
+    o.yearEnds = v.count("year_ends") != 0 && v.at("year_ends") == "1";  // older state files lack it
   } catch (const std::exception& e) {
     throw Exception("damaged site state in " + site.dir_ + kStateFile + ": " + e.what());
   }
@@ -127,13 +128,13 @@ FakeSite FakeSite::Open(const std::string& dir) {
 std::vector<Ymd> FakeSite::Grow(int days) {
   std::vector<Ymd> added;
   for (int i = 0; i < days; ++i) {
-    if (newestDays_ >= DaysInYear(newestYear_)) {
+    if (newestDays_ >= static_cast<int>(YearDays(newestYear_).size())) {
       ++newestYear_;  // the old newest year now gets a page of its own
       newestDays_ = 1;
     } else {
       ++newestDays_;
     }
-    Ymd d = TradingDays(newestYear_)[static_cast<std::size_t>(newestDays_ - 1)];
+    Ymd d = YearDays(newestYear_)[static_cast<std::size_t>(newestDays_ - 1)];
     WriteArchive(d);
     added.push_back(d);
   }
@@ -144,15 +145,21 @@ std::vector<Ymd> FakeSite::Grow(int days) {
   return added;
 }
 
-int FakeSite::DaysInYear(int year) const {
-  int all = static_cast<int>(TradingDays(year).size());
-  return options_.daysPerYear <= 0 ? all : std::min(options_.daysPerYear, all);
+std::vector<Ymd> FakeSite::YearDays(int year) const {
+  std::vector<Ymd> days = TradingDays(year);
+  if (options_.daysPerYear > 0 && static_cast<std::size_t>(options_.daysPerYear) < days.size())
+    days.resize(static_cast<std::size_t>(options_.daysPerYear));
+  if (options_.yearEnds) {
+    days.insert(days.begin(), Ymd{year, 1, 1});
+    if (days.back().month != 12 || days.back().day != 31) days.push_back(Ymd{year, 12, 31});
+  }
+  return days;
 }
 
 std::vector<Ymd> FakeSite::PublishedDays(int year) const {
   if (year < options_.firstYear || year > newestYear_) return {};
-  std::vector<Ymd> days = TradingDays(year);
-  days.resize(static_cast<std::size_t>(year == newestYear_ ? newestDays_ : DaysInYear(year)));
+  std::vector<Ymd> days = YearDays(year);
+  if (year == newestYear_) days.resize(static_cast<std::size_t>(newestDays_));
   return days;
 }
 
@@ -209,7 +216,7 @@ void FakeSite::SaveState() const {
     << "\ndays_per_year=" << options_.daysPerYear << "\nnewest_days=" << newestDays_
     << "\ntickers=" << options_.tickers << "\nfirst_minute=" << options_.firstMinute
     << "\nlast_minute=" << options_.lastMinute << "\ngap_rate=" << options_.gapRate
-    << "\nheading=" << (options_.heading ? 1 : 0) << "\n";
+    << "\nheading=" << (options_.heading ? 1 : 0) << "\nyear_ends=" << (options_.yearEnds ? 1 : 0) << "\n";
   WriteWholeFile(dir_ + kStateFile, s.str());
 }
 

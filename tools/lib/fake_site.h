@@ -25,6 +25,9 @@ struct FakeSiteOptions {
   int lastMinute = 1439;
   double gapRate = 0.02;
   bool heading = true;
+  // 1 January opens each year and 31 December closes each full one, as in years whose archive kept
+  // them: shifted hours of these days fall into the year before or after.
+  bool yearEnds = false;
 };
 
 class FakeSite {
@@ -54,7 +57,7 @@ class FakeSite {
 
  private:
   FakeSite(std::string dir, FakeSiteOptions options);
-  int DaysInYear(int year) const;  // how many days a full year of this site has
+  std::vector<Ymd> YearDays(int year) const;  // the days a full year of this site publishes, in order
   void WritePages() const;
   void WriteArchive(const Ymd& date) const;
   void SaveState() const;
