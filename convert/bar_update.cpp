@@ -53,7 +53,9 @@ std::optional<std::int64_t> LastBarDay(const std::string& path, MinuteLineReader
   return read.day;
 }
 
-// Cuts the bar file at its first line of `day` and appends `bytes` there, flushed.
+// Cuts the bar file at its first line of `day` and appends `bytes` there. The caller flushes the
+// file system once after all of them: bar files need no order among themselves, and one a power
+// loss left short or torn is read back as behind and made again.
 void ReplaceTail(const std::string& path, MinuteLineReader& reader, std::int64_t day,
                  const std::string& bytes) {
   const std::int64_t cut = FirstLineOfDay(path, reader, day);
@@ -64,8 +66,23 @@ void ReplaceTail(const std::string& path, MinuteLineReader& reader, std::int64_t
     ThrowIfDiskFull(path, error);
     throw EInOutError("I/O error: cannot write " + path + ": " + std::strerror(error));
   }
-  SyncWritten(fd, path);
   ::unlink((path + ".tmp").c_str());  // left by a run killed while it wrote the file whole
+}
+
+// Whether the 1-minute file of `year` holds minutes dated in `other`, the year before or after it
+// that the hour shift reaches: its first or its last line tells. A year a file does not reach has
+// no bars from it, and is not made again by every run for want of bar files.
+bool MinutesReach(const std::string& path, int year, int other, MinuteLineReader& reader) {
+  std::string line;
+  if (other > year && !ReadLastLine(path, line)) line.clear();
+  if (line.empty()) {
+    TextReader file(path);
+    if (!file.ReadLine(line)) return false;
+  }
+  line.append(MinuteLineReader::kLineSlack, '\0');
+  MinuteLine read;
+  std::size_t rest = 0;
+  return reader.ReadDate(line, read, rest) == LineFault::None && read.year == other;
 }
 
 struct TickerBars {
@@ -178,9 +195,11 @@ bool UpdateBarsAfterConversion(Session& s, const LineList& tickers, int year, st
   const int firstYear = std::min(year, CurrentYear(DateTime{fromDay * DateTime::kMsPerDay}));
   const int lastYear = o.shiftHours > 0 ? year + 1 : year;
   s.SetStatus(std::to_string(year) + "年の上位足を作成中");
-  return ForEveryTicker(s, DistinctTickers(tickers), [&](TickerBars& t) {
+  const bool done = ForEveryTicker(s, DistinctTickers(tickers), [&](TickerBars& t) {
     for (int y = firstYear; y <= lastYear && t.fault.empty(); ++y) MakeBarYear(s, o, t, y, fromDay);
   });
+  SyncFileSystemOf(s.paths.DataDir);
+  return done;
 }
 
 void FillMissingBarFiles(Session& s) {
@@ -193,9 +212,14 @@ void FillMissingBarFiles(Session& s) {
     std::set<int> barYears;  // the years the ticker's 1-minute files give bars to
     for (const ArchiveYear& archiveYear : years) {
       const int year = archiveYear.year;
-      if (!FileExists(s.paths.YearFilePath(o, t.ticker, std::to_string(year)))) continue;
-      for (int y = o.shiftHours < 0 ? year - 1 : year; y <= (o.shiftHours > 0 ? year + 1 : year); ++y)
-        barYears.insert(y);
+      const std::string path = s.paths.YearFilePath(o, t.ticker, std::to_string(year));
+      if (!FileExists(path)) continue;
+      barYears.insert(year);
+      const int other = o.shiftHours < 0 ? year - 1 : year + 1;
+      if (o.shiftHours != 0 && !barYears.contains(other)) {
+        if (!t.reader) t.reader.emplace(o, t.ticker);
+        if (MinutesReach(path, year, other, *t.reader)) barYears.insert(other);
+      }
     }
     for (const int y : barYears) {
       if (!t.fault.empty() || !s.GoOn()) break;

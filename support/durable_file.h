@@ -30,4 +30,8 @@ void WriteFileAtomically(const std::string& path, std::string_view content);
 // fsync of a file that was changed in place (cut, appended to), once its writes are done.
 void SyncWritten(const UniqueFd& file, const std::string& path);
 
+// Flushes everything written to the file system that holds `folder`: one flush for many files that
+// each need no order among themselves. Raises EInOutError.
+void SyncFileSystemOf(const std::string& folder);
+
 }  // namespace arl

@@ -51,4 +51,9 @@ void SyncWritten(const UniqueFd& file, const std::string& path) {
   if (::fsync(file.Get()) != 0) Fail("Cannot write file", path, errno);
 }
 
+void SyncFileSystemOf(const std::string& folder) {
+  const UniqueFd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!fd.Valid() || ::syncfs(fd.Get()) != 0) Fail("Cannot write file", folder, errno);
+}
+
 }  // namespace arl
