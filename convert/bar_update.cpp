@@ -85,11 +85,23 @@ bool MinutesReach(const std::string& path, int year, int other, MinuteLineReader
   return reader.ReadDate(line, read, rest) == LineFault::None && read.year == other;
 }
 
+// Writes a whole bar file beside its place, unflushed: ForEveryTicker flushes all of them at once and
+// then puts them in place.
+void WriteBeside(const std::string& temp, const std::string& bytes) {
+  const UniqueFd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+  if (!fd.Valid() || !WriteAll(fd.Get(), bytes.data(), bytes.size())) {
+    const int error = errno;
+    ThrowIfDiskFull(temp, error);
+    throw EInOutError("I/O error: cannot write " + temp + ": " + std::strerror(error));
+  }
+}
+
 struct TickerBars {
   std::string ticker;
   std::string fault;  // the log line when its bars could not be made
   // Made once for all its files: a reader prints and reads back every minute of the time format.
   std::optional<MinuteLineReader> reader;
+  std::vector<std::string> written;  // files made whole, waiting beside them as "<path>.tmp"
   MinuteLineReader& Reader(const RunOptions& o) {
     if (!reader) reader.emplace(o, ticker);
     return *reader;
@@ -137,14 +149,17 @@ bool MakeBarYear(Session& s, const RunOptions& o, TickerBars& t, int year, std::
     } else {
       CreateDir(s.paths.TickerDir(t.ticker));
       CreateDir(s.paths.BarDir(o, t.ticker, frame.name));
-      WriteFileAtomically(path, bytes);
+      WriteBeside(path + ".tmp", bytes);
+      t.written.push_back(path);
     }
   }
   return true;
 }
 
 // Runs `work` for every ticker, half of them on a second thread (each ticker's files are its own),
-// then logs the faults in ticker order. False when cancelled.
+// then logs the faults in ticker order. Everything written is flushed with one flush of the file
+// system, and only then are the files made whole renamed into place (and the renames flushed): a
+// power loss leaves each one old or new. False when cancelled.
 template <typename Work>
 bool ForEveryTicker(Session& s, const LineList& tickers, const Work& work) {
   std::vector<TickerBars> all(tickers.size());
@@ -154,6 +169,14 @@ bool ForEveryTicker(Session& s, const LineList& tickers, const Work& work) {
   };
   PairWorker worker;
   worker.Run([&] { half(0); }, [&] { half(1); });
+  SyncFileSystemOf(s.paths.DataDir);
+  bool renamed = false;
+  for (const TickerBars& t : all)
+    for (const std::string& path : t.written) {
+      if (!RenameFile(path + ".tmp", path)) throw EInOutError("I/O error: cannot rename " + path + ".tmp");
+      renamed = true;
+    }
+  if (renamed) SyncFileSystemOf(s.paths.DataDir);
   for (const TickerBars& t : all) {
     if (t.fault.empty()) continue;
     s.outcome.BarsFailed(t.ticker, t.fault.substr(0, t.fault.find('\r')));
@@ -195,11 +218,9 @@ bool UpdateBarsAfterConversion(Session& s, const LineList& tickers, int year, st
   const int firstYear = std::min(year, CurrentYear(DateTime{fromDay * DateTime::kMsPerDay}));
   const int lastYear = o.shiftHours > 0 ? year + 1 : year;
   s.SetStatus(std::to_string(year) + "年の上位足を作成中");
-  const bool done = ForEveryTicker(s, DistinctTickers(tickers), [&](TickerBars& t) {
+  return ForEveryTicker(s, DistinctTickers(tickers), [&](TickerBars& t) {
     for (int y = firstYear; y <= lastYear && t.fault.empty(); ++y) MakeBarYear(s, o, t, y, fromDay);
   });
-  SyncFileSystemOf(s.paths.DataDir);
-  return done;
 }
 
 void FillMissingBarFiles(Session& s) {
