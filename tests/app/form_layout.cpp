@@ -77,7 +77,8 @@ class FormLayoutTest : public QObject {
       QVERIFY2(InWindow(w).right() <= InWindow(h.Get("Panel2")).right(), qPrintable(text));
     }
 
-    // The column: 329 wide, the options panel 540 tall (with the timeframes' box) above the log pane; the scratch pane closed.
+    // The column: 329 wide, the options panel 540 tall (with the timeframes' box) above the log pane; the
+    // scratch pane closed.
     QCOMPARE(h.Get("Panel3")->width(), qRound(329 * scale));
     QCOMPARE(h.Get("Panel2")->height(), qRound(540 * scale));
     QVERIFY(InWindow(h.Get("Memo1")).top() >= InWindow(h.Get("Panel2")).bottom());
