@@ -109,10 +109,13 @@ bool SyncYearGuarded(Session& s, const std::string& pageUrl, const std::string& 
     if (!s.GoOn()) return false;
     if (yearLinks.empty()) return false;  // not listed yet: nothing to fetch, nothing to mark
     DropLinksOnDisk(yearLinks, onDisk);
+    // Days are missing: the year is complete no more, before the first of them lands on disk. A run
+    // killed after extracting one would otherwise find it on disk and the old marker still there,
+    // and the day would never be converted.
+    if (!yearLinks.empty() && FileExists(marker)) DeleteFile(marker);
     const std::string problem = DownloadMissingArchives(s, yearLinks, retryLimit);
     if (!s.GoOn()) return false;  // cancelled between archives: no further pass over the page
     if (yearLinks.empty()) break;
-    if (FileExists(marker)) DeleteFile(marker);
     if (--passesLeft <= 0) {
       const std::string failed = year + "年のzipファイルのダウンロードと解凍に何故か失敗しました。";
       s.outcome.YearFailed(year, failed + (problem.empty() ? "" : " (" + problem + ")"));

@@ -92,6 +92,20 @@ TEST_F(SyncYearTest, LatestYearIsAppendedAndOnlyRevisitedWhenSomethingIsNew) {
   EXPECT_GT(test::ReadFile(YearFile("EURUSD")).size(), before.size());
 }
 
+// A run killed once a new day of a marked year is on disk must not leave the marker beside it: the
+// next run would find nothing missing and never convert the day.
+TEST_F(SyncYearTest, TheMarkerGoesBeforeANewDayLandsOnDisk) {
+  test::PublishDay(fs, kPage, kJan3);
+  ASSERT_TRUE(SyncYear(s, kPage, "2011"));
+  ASSERT_TRUE(FileExists(Marker()));
+  test::PublishDay(fs, kPage, kJan4);
+  bool markedWhileFetching = false;
+  fs.downloader.onDownload = [&](const std::string&) { markedWhileFetching |= FileExists(Marker()); };
+  EXPECT_TRUE(SyncYear(s, kPage, "2011"));
+  EXPECT_FALSE(markedWhileFetching);
+  EXPECT_TRUE(FileExists(Marker()));
+}
+
 TEST_F(SyncYearTest, ADayLinkedTwiceDoesNotKeepTheYearIncomplete) {
   const std::string link = test::PublishDay(fs, kPage, kJan3);
   fs.browser.pages[kPage].push_back(link);
