@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "bench/bench_util.h"
+#include "bench/bench_year.h"
 #include "convert/cross_check.h"
 #include "convert/currency_update.h"
 #include "support/files.h"
@@ -17,50 +17,21 @@
 
 using namespace arl;
 
-namespace {
-
-void WriteText(const std::string& path, const std::string& text) {
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (f == nullptr || std::fwrite(text.data(), 1, text.size(), f) != text.size()) std::abort();
-  std::fclose(f);
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
   const int dayCount = argc > 1 ? std::max(2, std::atoi(argv[1])) : 260;
   const int tickerCount = argc > 2 ? std::max(1, std::atoi(argv[2])) : 70;
-  benchutil::ScratchDir dir;
-  benchutil::QuietEvents host;
-  benchutil::NoBrowser browser;
-  benchutil::NoDownloader downloader;
-  Session s(host, browser, downloader, Paths::ForAppDir(dir.path()));
-  PrepareWorkingFolders(s.paths);
-  s.LatestYear = "2005";
-  s.now = [] { return EncodeDate(2005, 12, 31); };
-
-  tools::DayDataOptions options;
-  options.tickers = tools::DefaultTickers(tickerCount);
-  LineList tickers = options.tickers;
-  SaveLines(s.paths.AppDir + "CurrencyList.txt", tickers);
-
   // The last `dayCount` trading days of 2005, so that the appended day is in December.
-  auto days = tools::TradingDays(2005);
-  if (static_cast<int>(days.size()) > dayCount) days.erase(days.begin(), days.end() - dayCount);
-  const std::string yearDir = s.paths.ArchiveDir + "2005/";
-  CreateDir(yearDir);
+  benchutil::BenchYear year(dayCount, tickerCount);
+  Session& s = year.s;
+  const benchutil::ScratchDir& dir = year.dir;
+  const std::string& yearDir = year.yearDir;
+  const auto& days = year.days;
+  const LineList& tickers = year.day.tickers;
   std::printf("generating %zu day files x %d tickers ...\n", days.size(), tickerCount);
   std::fflush(stdout);
   LineList names;
-  std::int64_t lines = 0, bytes = 0;
-  for (std::size_t i = 0; i + 1 < days.size(); ++i) {
-    options.seed = i + 1;
-    const std::string text = tools::MakeDayFile(days[i], options);
-    lines += std::count(text.begin(), text.end(), '\n');
-    bytes += static_cast<std::int64_t>(text.size());
-    names.push_back(tools::DayFileNameOf(days[i]));
-    WriteText(yearDir + names.back(), text);
-  }
+  for (std::size_t i = 0; i + 1 < days.size(); ++i) names.push_back(year.WriteDay(i));
+  const std::int64_t lines = year.lines, bytes = year.bytes;
 
   // Full-year rebuild of all but the last day, five times each against five copies by `cat`: the
   // fastest of each is compared, as the least disturbed by whatever else the machine does.
@@ -96,8 +67,7 @@ int main(int argc, char** argv) {
       lines / rebuild.seconds / 1e6, catDays, rebuild.seconds / catDays, rebuild.peakKb / 1024.0);
 
   // The daily run: one new December day, the cross-check re-runs the last days and appends.
-  options.seed = days.size();
-  WriteText(yearDir + tools::DayFileNameOf(days.back()), tools::MakeDayFile(days.back(), options));
+  year.WriteDay(days.size() - 1);
   std::string yearFiles;
   for (const auto& t : tickers) yearFiles += " " + s.paths.DataDir + t + "/1min/1min_2005.txt";
   ::sync();

@@ -13,7 +13,7 @@
 #include <filesystem>
 #include <thread>
 
-#include "bench/bench_util.h"
+#include "bench/bench_year.h"
 #include "convert/bar_files.h"
 #include "convert/currency_update.h"
 #include "support/fd_io.h"
@@ -35,11 +35,6 @@ struct TextSink : BarSink {
     ++bars;
   }
 };
-
-void WriteText(const std::string& path, const std::string& text) {
-  const UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
-  if (!fd.Valid() || !WriteAll(fd.Get(), text.data(), text.size())) std::abort();
-}
 
 // read() of every file into one buffer, as `cat` does.
 std::int64_t ReadAll(const std::vector<std::string>& files) {
@@ -69,7 +64,7 @@ std::size_t DeriveAll(const RunOptions& options, const std::vector<std::string>&
       std::exit(1);
     }
     for (std::size_t f = 0; f < sinks.size(); ++f) {
-      WriteText(files[i] + "." + std::string(kTimeframes[f].name), sinks[f].text);
+      benchutil::WriteText(files[i] + "." + std::string(kTimeframes[f].name), sinks[f].text);
       bars += sinks[f].bars;
     }
   }
@@ -81,30 +76,13 @@ std::size_t DeriveAll(const RunOptions& options, const std::vector<std::string>&
 int main(int argc, char** argv) {
   const int dayCount = argc > 1 ? std::max(2, std::atoi(argv[1])) : 260;
   const int tickerCount = argc > 2 ? std::max(1, std::atoi(argv[2])) : 1;
-  benchutil::ScratchDir dir;
-  benchutil::QuietEvents host;
-  benchutil::NoBrowser browser;
-  benchutil::NoDownloader downloader;
-  Session s(host, browser, downloader, Paths::ForAppDir(dir.path()));
-  PrepareWorkingFolders(s.paths);
-  s.LatestYear = "2005";
-  s.now = [] { return EncodeDate(2005, 12, 31); };
-
-  tools::DayDataOptions day;
-  day.tickers = tools::DefaultTickers(tickerCount);
-  SaveLines(s.paths.AppDir + "CurrencyList.txt", day.tickers);
-  auto days = tools::TradingDays(2005);
-  if (static_cast<int>(days.size()) > dayCount) days.erase(days.begin(), days.end() - dayCount);
-  const std::string yearDir = s.paths.ArchiveDir + "2005/";
-  CreateDir(yearDir);
-  std::printf("generating %zu day files x %d tickers ...\n", days.size(), tickerCount);
+  benchutil::BenchYear year(dayCount, tickerCount);
+  Session& s = year.s;
+  const tools::DayDataOptions& day = year.day;
+  std::printf("generating %zu day files x %d tickers ...\n", year.days.size(), tickerCount);
   std::fflush(stdout);
   LineList names;
-  for (std::size_t i = 0; i < days.size(); ++i) {
-    day.seed = i + 1;
-    names.push_back(tools::DayFileNameOf(days[i]));
-    WriteText(yearDir + names.back(), tools::MakeDayFile(days[i], day));
-  }
+  for (std::size_t i = 0; i < year.days.size(); ++i) names.push_back(year.WriteDay(i));
 
   // The 1-minute full-year rebuild, fastest of three; its year files are what the bars read.
   double rebuild = 1e9;
