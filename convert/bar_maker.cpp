@@ -37,7 +37,11 @@ BarWindow BarWindow::From(DateTime firstChanged) {
 
 BarMaker::BarMaker(const RunOptions& options, std::string_view ticker, const BarSinks& sinks,
                    BarWindow window)
-    : reader_(options, ticker), ladder_(options, ticker, sinks), window_(window) {
+    : BarMaker(MinuteLineReader(options, ticker), options, ticker, sinks, window) {}
+
+BarMaker::BarMaker(const MinuteLineReader& reader, const RunOptions& options, std::string_view ticker,
+                   const BarSinks& sinks, BarWindow window)
+    : reader_(reader), ladder_(options, ticker, sinks), window_(window) {
   fault_.timeFormat = options.timeFormat;
   carry_.reserve(4096);
   padded_.reserve(4096);

@@ -39,6 +39,9 @@ class BarMaker {
   static constexpr std::size_t kMaxLine = 64 << 10;  // no 1-minute line is nearly this long
 
   BarMaker(const RunOptions& options, std::string_view ticker, const BarSinks& sinks, BarWindow window = {});
+  // With a reader of the ticker's lines made before (see MinuteLineReader::ForTicker).
+  BarMaker(const MinuteLineReader& reader, const RunOptions& options, std::string_view ticker,
+           const BarSinks& sinks, BarWindow window);
 
   // The file whose bytes come next and the offset of its first byte given to Feed.
   void StartFile(std::string_view name, std::int64_t offset = 0);

@@ -49,7 +49,7 @@ std::optional<std::int64_t> LastMinuteOfYear(const Paths& paths, const RunOption
 }  // namespace
 
 std::optional<std::int64_t> BarsBehindFrom(const Paths& paths, const RunOptions& o, const std::string& ticker,
-                                           int year, std::optional<MinuteLineReader>& made) {
+                                           int year, MinuteLineReader& reader) {
   std::int64_t sourcesWritten = 0;
   for (const int y : SourceYears(o, year))
     sourcesWritten =
@@ -65,8 +65,6 @@ std::optional<std::int64_t> BarsBehindFrom(const Paths& paths, const RunOptions&
     olderThanSources = olderThanSources || *written < sourcesWritten;
   }
   if (!olderThanSources) return std::nullopt;
-  if (!made) made.emplace(o, ticker);
-  MinuteLineReader& reader = *made;
 
   const std::optional<std::int64_t> minute = LastMinuteOfYear(paths, o, ticker, year, reader);
   if (!minute || *minute == kNoLine) return std::nullopt;

@@ -17,9 +17,8 @@ namespace arl {
 // The day from which the ticked timeframes' bar files of the ticker's `year` are to be made again:
 // the year's first day when one is missing or cannot be read back, the day of the year's last minute
 // when a file's last bar is not that minute's; nothing when they are in step, or when the minutes
-// cannot be read (their fault is told when they change). `reader` reads the ticker's lines; it is
-// made here when a file is to be read back and none was made before.
+// cannot be read (their fault is told when they change). `reader` reads the ticker's lines.
 std::optional<std::int64_t> BarsBehindFrom(const Paths& paths, const RunOptions& o, const std::string& ticker,
-                                           int year, std::optional<MinuteLineReader>& reader);
+                                           int year, MinuteLineReader& reader);
 
 }  // namespace arl

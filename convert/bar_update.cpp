@@ -7,12 +7,15 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
+#include <map>
 #include <optional>
 #include <set>
 
 #include "convert/bar_fault.h"
+#include "convert/bar_file_output.h"
 #include "convert/bar_files.h"
 #include "convert/bar_maker.h"
+#include "convert/bar_pending.h"
 #include "convert/bar_step.h"
 #include "convert/pair_worker.h"
 #include "support/currency_list.h"
@@ -30,44 +33,7 @@ namespace arl {
 
 namespace {
 
-class CollectedBars : public BarSink {
- public:
-  void Put(int, std::string_view line) override { bytes.append(line); }
-  std::string bytes;
-};
-
 std::int64_t FirstDayOf(int year) { return EncodeDate(year, 1, 1).DayNumber(); }
-
-// The day of a bar file's last line; nothing when the file is missing, empty, torn or unreadable.
-std::optional<std::int64_t> LastBarDay(const std::string& path, MinuteLineReader& reader) {
-  if (!FileExists(path) || FileSizeByName(path) == 0 || !EndsWithLineEnd(path)) return std::nullopt;
-  std::string line;
-  if (!ReadLastLine(path, line)) {
-    TextReader file(path);  // a file of one line
-    if (!file.ReadLine(line)) return std::nullopt;
-  }
-  line.append(MinuteLineReader::kLineSlack, '\0');
-  MinuteLine read;
-  std::size_t rest = 0;
-  if (reader.ReadDate(line, read, rest) != LineFault::None) return std::nullopt;
-  return read.day;
-}
-
-// Cuts the bar file at its first line of `day` and appends `bytes` there. The caller flushes the
-// file system once after all of them: bar files need no order among themselves, and one a power
-// loss left short or torn is read back as behind and made again.
-void ReplaceTail(const std::string& path, MinuteLineReader& reader, std::int64_t day,
-                 const std::string& bytes) {
-  const std::int64_t cut = FirstLineOfDay(path, reader, day);
-  const UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CLOEXEC));
-  if (!fd.Valid() || ::ftruncate(fd.Get(), static_cast<off_t>(cut)) != 0 ||
-      !WriteAllAt(fd.Get(), bytes.data(), bytes.size(), cut)) {
-    const int error = errno;
-    ThrowIfDiskFull(path, error);
-    throw EInOutError("I/O error: cannot write " + path + ": " + std::strerror(error));
-  }
-  ::unlink((path + ".tmp").c_str());  // left by a run killed while it wrote the file whole
-}
 
 // Whether the 1-minute file of `year` holds minutes dated in `other`, the year before or after it
 // that the hour shift reaches: its first or its last line tells. A year a file does not reach has
@@ -85,25 +51,28 @@ bool MinutesReach(const std::string& path, int year, int other, MinuteLineReader
   return reader.ReadDate(line, read, rest) == LineFault::None && read.year == other;
 }
 
-// Writes a whole bar file beside its place, unflushed: ForEveryTicker flushes all of them at once and
-// then puts them in place.
-void WriteBeside(const std::string& temp, const std::string& bytes) {
-  const UniqueFd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
-  if (!fd.Valid() || !WriteAll(fd.Get(), bytes.data(), bytes.size())) {
-    const int error = errno;
-    ThrowIfDiskFull(temp, error);
-    throw EInOutError("I/O error: cannot write " + temp + ": " + std::strerror(error));
-  }
+// The day of the line that starts at `offset` of a 1-minute file; nothing when it cannot be read.
+std::optional<std::int64_t> DayOfLineAt(const std::string& path, std::int64_t offset, MinuteLineReader& reader) {
+  const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  char bytes[512];
+  const std::int64_t got = fd.Valid() ? ReadAt(fd.Get(), bytes, sizeof bytes, offset) : -1;
+  if (got <= 0) return std::nullopt;
+  std::string_view line(bytes, static_cast<std::size_t>(got));
+  line = line.substr(0, line.find_first_of("\r\n"));
+  MinuteLine read;
+  std::size_t rest = 0;
+  if (reader.ReadDate(line, read, rest) != LineFault::None) return std::nullopt;
+  return read.day;
 }
 
 struct TickerBars {
   std::string ticker;
-  std::string fault;  // the log line when its bars could not be made
-  // Made once for all its files: a reader prints and reads back every minute of the time format.
+  const MinuteLineReader* prototype = nullptr;
   std::optional<MinuteLineReader> reader;
+  std::string fault;                 // the log line when its bars could not be made
   std::vector<std::string> written;  // files made whole, waiting beside them as "<path>.tmp"
   MinuteLineReader& Reader(const RunOptions& o) {
-    if (!reader) reader.emplace(o, ticker);
+    if (!reader) reader.emplace(prototype->ForTicker(o, ticker));
     return *reader;
   }
 };
@@ -114,45 +83,43 @@ bool MakeBarYear(Session& s, const RunOptions& o, TickerBars& t, int year, std::
   const std::int64_t yearStart = FirstDayOf(year), yearEnd = FirstDayOf(year + 1);
   const std::string yearText = std::to_string(year);
   std::int64_t start = std::max(fromDay, yearStart);
-  std::array<std::string, kTimeframeCount> paths;
+  MinuteLineReader& reader = t.Reader(o);
+  std::array<std::optional<BarFileOutput>, kTimeframeCount> outputs;
+  BarSinks sinks{};
   for (const TimeframeInfo& frame : kTimeframes) {
     if (!o.timeframes.Has(frame.frame)) continue;
-    paths[IndexOf(frame.frame)] = s.paths.BarYearFilePath(o, t.ticker, frame.name, yearText);
-    const std::optional<std::int64_t> last = LastBarDay(paths[IndexOf(frame.frame)], t.Reader(o));
+    BarFileOutput& out =
+        outputs[IndexOf(frame.frame)].emplace(s.paths.BarYearFilePath(o, t.ticker, frame.name, yearText));
+    sinks[IndexOf(frame.frame)] = &out;
+    const std::optional<std::int64_t> last = out.LastDay(reader);
     start = last ? std::min(start, *last) : yearStart;
   }
   start = std::max(start, yearStart);
   if (start >= yearEnd) return true;
+  if (start == yearStart) CreateDir(s.paths.TickerDir(t.ticker));
+  for (const TimeframeInfo& frame : kTimeframes) {
+    std::optional<BarFileOutput>& out = outputs[IndexOf(frame.frame)];
+    if (!out) continue;
+    if (start != yearStart) {
+      out->StartTail(reader, start);
+      continue;
+    }
+    CreateDir(s.paths.BarDir(o, t.ticker, frame.name));
+    out->StartWhole();
+  }
 
-  std::array<CollectedBars, kTimeframeCount> collected;
-  BarSinks sinks{};
-  for (std::size_t i = 0; i < paths.size(); ++i)
-    if (!paths[i].empty()) sinks[i] = &collected[i];
-  BarMaker maker(o, t.ticker, sinks, BarWindow{start, yearEnd});
+  BarMaker maker(reader, o, t.ticker, sinks, BarWindow{start, yearEnd});
   const std::vector<std::string> minuteFiles = {s.paths.YearFilePath(o, t.ticker, std::to_string(year - 1)),
                                                 s.paths.YearFilePath(o, t.ticker, yearText),
                                                 s.paths.YearFilePath(o, t.ticker, std::to_string(year + 1))};
   if (!MakeBarsFromFiles(maker, minuteFiles)) {
     t.fault = maker.Fault().Message();
-    for (const std::string& path : paths)
-      if (!path.empty() && FileExists(path)) DeleteFile(path);  // made whole by a later run
+    for (std::optional<BarFileOutput>& out : outputs)
+      if (out) out->Abandon();
     return false;
   }
-  for (const TimeframeInfo& frame : kTimeframes) {
-    const std::string& path = paths[IndexOf(frame.frame)];
-    if (path.empty()) continue;
-    const std::string& bytes = collected[IndexOf(frame.frame)].bytes;
-    if (start != yearStart) {
-      ReplaceTail(path, t.Reader(o), start, bytes);
-    } else if (bytes.empty()) {
-      if (FileExists(path)) DeleteFile(path);  // a year without minutes has no bar file
-    } else {
-      CreateDir(s.paths.TickerDir(t.ticker));
-      CreateDir(s.paths.BarDir(o, t.ticker, frame.name));
-      WriteBeside(path + ".tmp", bytes);
-      t.written.push_back(path);
-    }
-  }
+  for (std::optional<BarFileOutput>& out : outputs)
+    if (out && out->Finish()) t.written.push_back(out->Path());
   return true;
 }
 
@@ -162,8 +129,12 @@ bool MakeBarYear(Session& s, const RunOptions& o, TickerBars& t, int year, std::
 // power loss leaves each one old or new. False when cancelled.
 template <typename Work>
 bool ForEveryTicker(Session& s, const LineList& tickers, const Work& work) {
+  const MinuteLineReader prototype(s.Options(), "");
   std::vector<TickerBars> all(tickers.size());
-  for (std::size_t i = 0; i < tickers.size(); ++i) all[i].ticker = tickers[i];
+  for (std::size_t i = 0; i < tickers.size(); ++i) {
+    all[i].ticker = tickers[i];
+    all[i].prototype = &prototype;
+  }
   auto half = [&](std::size_t first) {
     for (std::size_t i = first; i < all.size() && s.GoOn(); i += 2) work(all[i]);
   };
@@ -210,17 +181,43 @@ std::int64_t FirstChangedDay(const LineList& dayFiles, int year, int shiftHours)
   return first;
 }
 
-bool UpdateBarsAfterConversion(Session& s, const LineList& tickers, int year, std::int64_t fromDay) {
-  if (!BarsWanted(s)) return true;
+void NoteBarsToFollow(Session& s, const LineList& dayFiles, int year) {
+  if (BarsWanted(s)) NoteBarsPending(s.paths, year, FirstChangedDay(dayFiles, year, s.Options().shiftHours));
+}
+
+bool UpdateBarsAfterConversion(Session& s, const std::vector<MinuteFileChange>& changes, int year,
+                               std::optional<std::int64_t> pending) {
+  if (!BarsWanted(s)) {
+    ClearBarsPending(s.paths, year);  // noted while bars were wanted: nothing follows now
+    return true;
+  }
   const RunOptions& o = s.Options();
-  // The years whose bars the changed minutes can reach: from the changed day's year to the year the
-  // file's last minutes fall in after the shift.
-  const int firstYear = std::min(year, CurrentYear(DateTime{fromDay * DateTime::kMsPerDay}));
-  const int lastYear = o.shiftHours > 0 ? year + 1 : year;
+  // A ticker listed twice changed its file in each turn: the earlier change counts.
+  LineList tickers;
+  std::map<std::string, std::optional<std::int64_t>> changedFrom;
+  for (const MinuteFileChange& change : changes) {
+    auto [at, added] = changedFrom.try_emplace(change.ticker, change.from);
+    if (added) tickers.push_back(change.ticker);
+    if (change.from && (!at->second || *change.from < *at->second)) at->second = change.from;
+  }
   s.SetStatus(std::to_string(year) + "年の上位足を作成中");
-  return ForEveryTicker(s, DistinctTickers(tickers), [&](TickerBars& t) {
-    for (int y = firstYear; y <= lastYear && t.fault.empty(); ++y) MakeBarYear(s, o, t, y, fromDay);
+  const bool done = ForEveryTicker(s, tickers, [&](TickerBars& t) {
+    std::optional<std::int64_t> fromDay = pending;
+    if (const std::optional<std::int64_t>& offset = changedFrom[t.ticker]) {
+      // The earliest day a year file's minutes can have, when its first changed line cannot be read.
+      const std::string path = s.paths.YearFilePath(o, t.ticker, std::to_string(year));
+      const std::int64_t day = DayOfLineAt(path, *offset, t.Reader(o)).value_or(FirstDayOf(year) - 1);
+      fromDay = std::min(fromDay.value_or(day), day);
+    }
+    if (!fromDay) return;
+    // The years whose bars the changed minutes can reach: from the changed day's year to the year
+    // the file's last minutes fall in after the shift.
+    const int firstYear = std::min(year, CurrentYear(DateTime{*fromDay * DateTime::kMsPerDay}));
+    const int lastYear = o.shiftHours > 0 ? year + 1 : year;
+    for (int y = firstYear; y <= lastYear && t.fault.empty(); ++y) MakeBarYear(s, o, t, y, *fromDay);
   });
+  if (done) ClearBarsPending(s.paths, year);
+  return done;
 }
 
 void FillMissingBarFiles(Session& s) {
@@ -238,13 +235,12 @@ void FillMissingBarFiles(Session& s) {
       barYears.insert(year);
       const int other = o.shiftHours < 0 ? year - 1 : year + 1;
       if (o.shiftHours != 0 && !barYears.contains(other)) {
-        if (!t.reader) t.reader.emplace(o, t.ticker);
-        if (MinutesReach(path, year, other, *t.reader)) barYears.insert(other);
+        if (MinutesReach(path, year, other, t.Reader(o))) barYears.insert(other);
       }
     }
     for (const int y : barYears) {
       if (!t.fault.empty() || !s.GoOn()) break;
-      if (const std::optional<std::int64_t> from = BarsBehindFrom(s.paths, o, t.ticker, y, t.reader))
+      if (const std::optional<std::int64_t> from = BarsBehindFrom(s.paths, o, t.ticker, y, t.Reader(o)))
         MakeBarYear(s, o, t, y, *from);
     }
   });

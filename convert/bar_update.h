@@ -8,23 +8,40 @@
 // made again from that day: each bar file is cut at its first line of that day and the new bars are
 // appended (a file made whole is written beside and renamed into place). A bar file whose last line
 // is older than that day is made again from its last day, and one that is missing or cannot be read
-// back is made whole, so that a run killed half-way is mended by the next one. The call runs before
-// the year gets its marker: a killed run visits the year again.
+// back is made whole. A note written before the first 1-minute file changes names the call's first
+// day until the bars are made, so that a run killed half-way is mended by the next one; the call
+// also runs before the year gets its marker, so a killed run visits the year again.
 //
 // A 1-minute line that cannot be read (or a time format that cannot be read back) stops the bars of
 // that ticker: the fault is logged and counted, and the ticker's bar files of the year are deleted so
 // that a later run makes them whole. I/O failures raise EInOutError (EDiskFull for a full disk).
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "run/session.h"
 #include "support/text.h"
 
 namespace arl {
 
-// After the 1-minute year files of `year` of `tickers` changed from the day `fromDay` on (days since
-// 1899-12-30, in the files' own shifted dates). False when the run was cancelled meanwhile.
-bool UpdateBarsAfterConversion(Session& s, const LineList& tickers, int year, std::int64_t fromDay);
+// A ticker's 1-minute year file after a conversion call: the offset of its first changed line, or
+// nothing when the call left the file as it was.
+struct MinuteFileChange {
+  std::string ticker;
+  std::optional<std::int64_t> from;
+};
+
+// Before a conversion call of `year` changes its first 1-minute file, when bars are wanted: notes
+// the first day the call's day files `dayFiles` can change (see bar_pending.h).
+void NoteBarsToFollow(Session& s, const LineList& dayFiles, int year);
+
+// After a conversion call of `year` (its changes in ticker order): the bars of each changed file
+// from the day of its first changed line on, and of every file from `pending`, the day an earlier
+// call noted before it was killed (PendingBarsFrom before the call). Deletes the note. False when
+// the run was cancelled meanwhile.
+bool UpdateBarsAfterConversion(Session& s, const std::vector<MinuteFileChange>& changes, int year,
+                               std::optional<std::int64_t> pending);
 
 // The first day a conversion of the day files `dayFiles` (yymmdd.txt of `year`) can change: the
 // earliest day file's date moved by the hour shift.

@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "convert/back_parts.h"
+#include "convert/bar_pending.h"
 #include "convert/bar_update.h"
 #include "convert/buffer_arena.h"
 #include "convert/cross_check.h"
@@ -57,7 +58,7 @@ struct DayCount {
 // Each day file is cut at line ends and its parts are converted at once on two threads: the front
 // part's lines go to the year files as they come, the others' once the front part is done.
 bool RunPass(const CallContext& c, const LineList& tickers, std::vector<std::vector<std::string>*>& logs,
-             DayCount count) {
+             DayCount count, std::vector<MinuteFileChange>& changes) {
   const bool tailAppend = !FileExists(c.s.paths.YearMarkerPath(c.year));
   const YearLineShape baseShape{"", c.s.formats.DateSeparator};
   const bool manyDays = c.dayFiles.size() > kFewDayFiles;
@@ -144,8 +145,10 @@ bool RunPass(const CallContext& c, const LineList& tickers, std::vector<std::vec
   }
   worker.Run([&] { joins.JoinPending(0, 2); }, [&] { joins.JoinPending(1, 2); });
 
+  NoteBarsToFollow(c.s, c.dayFiles, StrToInt(c.year));
   for (TickerRun& r : runs) {
     if (r.out->Commit()) c.s.outcome.YearFileUpdated(r.ticker, c.year);
+    changes.push_back({r.ticker, r.out->ChangedFrom()});
     r.logs->push_back(r.ticker + " " + c.dayFiles.front() + "～" + c.dayFiles.back() + " チェック&追記 OK.");
   }
   return true;
@@ -178,6 +181,8 @@ bool UpdateCurrencyYearFiles(Session& s, LineList& dayFiles, const std::string& 
     // A ticker listed twice is converted again over its own new file, as a second turn would; the
     // list is worked through in rounds of distinct tickers.
     std::vector<std::vector<std::string>> logs(tickers.size());
+    std::vector<MinuteFileChange> changes;
+    const std::optional<std::int64_t> pendingBars = PendingBarsFrom(s.paths, StrToInt(year));
     std::map<std::string, int> seen;
     std::vector<int> round(tickers.size());
     int rounds = 0;
@@ -194,15 +199,13 @@ bool UpdateCurrencyYearFiles(Session& s, LineList& dayFiles, const std::string& 
         roundLogs.push_back(&logs[i]);
       }
       const int days = static_cast<int>(dayFiles.size());
-      if (!RunPass(c, roundTickers, roundLogs, {r * days, rounds * days})) return false;
+      if (!RunPass(c, roundTickers, roundLogs, {r * days, rounds * days}, changes)) return false;
     }
     for (const auto& lines : logs)
       for (const auto& line : lines) s.AddLog(line);
     // The bar files follow before the caller marks the year: a run killed before they are done
     // visits the year again.
-    const int yearNumber = StrToInt(year);
-    return UpdateBarsAfterConversion(s, tickers, yearNumber,
-                                     FirstChangedDay(dayFiles, yearNumber, options.shiftHours));
+    return UpdateBarsAfterConversion(s, changes, StrToInt(year), pendingBars);
   } catch (const EDiskFull&) {
     throw;  // ends the run; every year file is as it was
   } catch (const std::exception& e) {

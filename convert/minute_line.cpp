@@ -24,6 +24,13 @@ MinuteLineReader::MinuteLineReader(const RunOptions& options, std::string_view t
       separator_(options.dateSeparator),
       time_(CompiledFormat(options.timeFormat, RunFormats(options))) {}
 
+MinuteLineReader MinuteLineReader::ForTicker(const RunOptions& options, std::string_view ticker) const {
+  MinuteLineReader copy(*this);
+  copy.head_ = LineHead(options, ticker);
+  copy.lastYear_ = 0;
+  return copy;
+}
+
 LineFault MinuteLineReader::ReadNewDate(MinuteLine& out) {
   const char* d = out.date.data();
   const int year = Digits(d, 4), month = Digits(d + 5, 2), day = Digits(d + 8, 2);

@@ -45,6 +45,9 @@ class MinuteLineReader {
   static constexpr std::size_t kLineSlack = kPriceLook;
 
   MinuteLineReader(const RunOptions& options, std::string_view ticker);
+  // A reader of another ticker's lines under the same options: a copy, as making one prints and reads
+  // back every minute of the time format, which costs more than a day's lines of bars.
+  MinuteLineReader ForTicker(const RunOptions& options, std::string_view ticker) const;
 
   bool Readable() const { return time_.Readable(); }
 

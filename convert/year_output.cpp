@@ -381,11 +381,13 @@ bool YearOutput::Commit() {
   if (ContentEnd() == 0) {
     CloseAll();
     changed = existed;
+    if (existed) changedFrom_ = 0;
     if (existed && ::unlink(path_.c_str()) != 0 && errno != ENOENT) Fail("cannot delete", path_);
   } else if (keep_ == oldSize_ && ContentEnd() == keep_) {
     CloseAll();  // unchanged
     changed = false;
   } else if (keep_ == 0) {
+    changedFrom_ = 0;
     OpenStage();
     WriteUnstaged(stageFd_.Get(), written_ - keep_, stagePath_);
     oldFd_.Reset();
@@ -400,6 +402,7 @@ bool YearOutput::Commit() {
       done_ = true;
       return false;
     }
+    changedFrom_ = from;
     const UniqueFd fd(::open(path_.c_str(), O_WRONLY | O_CLOEXEC));
     if (!fd.Valid()) Fail("cannot open", path_);
     if (from < oldSize_ && ::ftruncate(fd.Get(), static_cast<off_t>(from)) != 0) Fail("cannot cut", path_);
@@ -413,6 +416,7 @@ bool YearOutput::Commit() {
     SyncWritten(fd, path_);
     CloseAll();
   } else {
+    changedFrom_ = keep_;
     const std::string temp = path_ + ".tmp";
     UniqueFd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
     if (!fd.Valid()) Fail("cannot create", temp);

@@ -77,6 +77,8 @@ class YearOutput {
   void Flush();
   // Puts the new content in place; true when the year file changed (written, cut or deleted).
   bool Commit();
+  // After Commit(): the offset of the first line that changed, or nothing when none did.
+  std::optional<std::int64_t> ChangedFrom() const { return changedFrom_; }
   void Discard();
 
  private:
@@ -111,6 +113,7 @@ class YearOutput {
   std::vector<std::size_t> starts_;    // line starts in tail_
   std::vector<std::uint64_t> probes_;  // for each line, its first key bytes folded (see LineProbe)
   bool done_ = false;
+  std::optional<std::int64_t> changedFrom_;
 };
 
 }  // namespace arl

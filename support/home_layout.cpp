@@ -46,6 +46,10 @@ std::string Paths::YearMarkerPath(std::string_view year) const {
   return Joined(ArchiveDir, year, "/", kYearMarkerName);
 }
 
+std::string Paths::BarsPendingPath(std::string_view year) const {
+  return Joined(ArchiveDir, year, "/", kBarsPendingName);
+}
+
 std::string Paths::TickerDir(std::string_view ticker) const { return Joined(DataDir, ticker, "/"); }
 
 std::string Paths::CurrencyDir(const RunOptions& options, std::string_view ticker) const {

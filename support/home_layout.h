@@ -16,6 +16,9 @@ namespace arl {
 // The year marker in a year's archive folder: an empty file whose presence says that the year's
 // page listed nothing missing at its last visit and its year files were then brought up to date.
 inline constexpr char kYearMarkerName[] = "complete.arlm";
+// Beside it while a conversion of the year has changed 1-minute files whose bar files are still to
+// follow: the day from which they are made again.
+inline constexpr char kBarsPendingName[] = "bars.arlm";
 
 struct Paths {
   std::string AppDir;                          // ends in "/"
@@ -31,6 +34,7 @@ struct Paths {
   std::string YearArchiveDir(std::string_view year) const;
   std::string DayFilePath(std::string_view year, std::string_view dayFileName) const;
   std::string YearMarkerPath(std::string_view year) const;
+  std::string BarsPendingPath(std::string_view year) const;
 
   // DataDir + ticker + "/", the folder that holds the "1min/" level when it is chosen.
   std::string TickerDir(std::string_view ticker) const;

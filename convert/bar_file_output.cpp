@@ -1,0 +1,134 @@
+#include "convert/bar_file_output.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "convert/bar_files.h"
+#include "support/disk_full.h"
+#include "support/errors.h"
+#include "support/fd_io.h"
+
+namespace arl {
+
+namespace {
+
+// The date of a line, or nothing.
+std::optional<std::int64_t> DayOfLine(MinuteLineReader& reader, std::string_view line) {
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  MinuteLine read;
+  std::size_t rest = 0;
+  if (line.empty() || reader.ReadDate(line, read, rest) != LineFault::None) return std::nullopt;
+  return read.day;
+}
+
+}  // namespace
+
+BarFileOutput::BarFileOutput(std::string path) : path_(std::move(path)) {
+  fd_ = UniqueFd(::open(path_.c_str(), O_RDWR | O_CLOEXEC));
+  if (!fd_.Valid()) {
+    if (errno != ENOENT) Fail("open", path_);
+    return;
+  }
+  struct stat info;
+  if (::fstat(fd_.Get(), &info) != 0) Fail("open", path_);
+  size_ = info.st_size;
+  tail_.resize(static_cast<std::size_t>(std::min<std::int64_t>(size_, kTail)));
+  const std::int64_t from = size_ - static_cast<std::int64_t>(tail_.size());
+  if (ReadAt(fd_.Get(), tail_.data(), tail_.size(), from) != static_cast<std::int64_t>(tail_.size()))
+    Fail("read", path_);
+}
+
+BarFileOutput::~BarFileOutput() = default;
+
+void BarFileOutput::Fail(const std::string& what, const std::string& path) const {
+  const int error = errno;
+  ThrowIfDiskFull(path, error);
+  throw EInOutError("I/O error: cannot " + what + " " + path + ": " + std::strerror(error));
+}
+
+std::optional<std::int64_t> BarFileOutput::LastDay(MinuteLineReader& reader) const {
+  if (tail_.empty() || tail_.back() != '\n') return std::nullopt;
+  const std::string_view bytes(tail_.data(), tail_.size() - 1);
+  const std::size_t before = bytes.rfind('\n');
+  if (before == std::string_view::npos && static_cast<std::int64_t>(tail_.size()) < size_) return std::nullopt;
+  return DayOfLine(reader, bytes.substr(before == std::string_view::npos ? 0 : before + 1));
+}
+
+void BarFileOutput::StartWhole() {
+  whole_ = true;
+  at_ = 0;
+  fd_.Reset();
+  buffer_.reserve(kBuffer);
+}
+
+void BarFileOutput::StartTail(MinuteLineReader& reader, std::int64_t day) {
+  const std::int64_t tailStart = size_ - static_cast<std::int64_t>(tail_.size());
+  // The lines wholly in the tail, in time order: the first of the day or later is the cut.
+  std::size_t line = 0;
+  if (tailStart > 0) {
+    const std::size_t lf = tail_.find('\n');
+    line = lf == std::string::npos ? tail_.size() : lf + 1;
+  }
+  const std::size_t firstWhole = line;
+  std::optional<std::int64_t> cut;
+  for (std::size_t lf; line < tail_.size() && (lf = tail_.find('\n', line)) != std::string::npos; line = lf + 1) {
+    const std::optional<std::int64_t> lineDay = DayOfLine(reader, std::string_view(tail_).substr(line, lf - line));
+    if (!lineDay || *lineDay >= day) {
+      if (line > firstWhole || tailStart == 0) cut = tailStart + static_cast<std::int64_t>(line);
+      break;
+    }
+  }
+  if (!cut) cut = line == tail_.size() ? size_ : FirstLineOfDay(path_, reader, day);
+  if (*cut < size_ && ::ftruncate(fd_.Get(), static_cast<off_t>(*cut)) != 0) Fail("cut", path_);
+  ::unlink((path_ + ".tmp").c_str());  // left by a run killed while it wrote the file whole
+  whole_ = false;
+  at_ = *cut;
+  buffer_.reserve(kBuffer);
+}
+
+void BarFileOutput::Put(int, std::string_view line) {
+  buffer_.append(line);
+  if (buffer_.size() >= kBuffer) Write();
+}
+
+void BarFileOutput::Write() {
+  if (buffer_.empty()) return;
+  if (whole_ && !fd_.Valid()) {
+    const std::string temp = path_ + ".tmp";
+    fd_ = UniqueFd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    if (!fd_.Valid()) Fail("write", temp);
+  }
+  if (!WriteAllAt(fd_.Get(), buffer_.data(), buffer_.size(), at_))
+    Fail("write", whole_ ? path_ + ".tmp" : path_);
+  at_ += static_cast<std::int64_t>(buffer_.size());
+  buffer_.clear();
+}
+
+bool BarFileOutput::Finish() {
+  Write();
+  if (!whole_) {
+    fd_.Reset();
+    return false;
+  }
+  if (!fd_.Valid()) {
+    if (::unlink(path_.c_str()) != 0 && errno != ENOENT) Fail("delete", path_);
+    return false;
+  }
+  // The caller flushes the file system once for all files: their writing starts now, while the
+  // next ticker's bars are made.
+  ::sync_file_range(fd_.Get(), 0, 0, SYNC_FILE_RANGE_WRITE);
+  fd_.Reset();
+  return true;
+}
+
+void BarFileOutput::Abandon() {
+  fd_.Reset();
+  buffer_.clear();
+  ::unlink((path_ + ".tmp").c_str());
+  ::unlink(path_.c_str());
+}
+
+}  // namespace arl

@@ -1,0 +1,60 @@
+#pragma once
+// BarFileOutput: one bar file of a year while a ticker's bars are made, and the sink of its
+// timeframe. It is opened once: its last bytes, read then, tell the day of its last bar and, mostly,
+// where the bars of a recent day start. The bars are then either written whole beside the file
+// ("<path>.tmp", which the caller flushes and renames into place, so that a power loss leaves the
+// old file or the new one) or appended where the file was cut at its first bar of the day they are
+// made from. A kill between the cut and the last write leaves a file that ends early or in a torn
+// line; it reads back as behind and the next visit makes it again. Bars pass through a buffer of
+// kBuffer bytes, so memory does not grow with the year.
+// I/O failures raise EInOutError (EDiskFull for a full disk).
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "convert/bar_ladder.h"
+#include "convert/minute_line.h"
+#include "support/unique_fd.h"
+
+namespace arl {
+
+class BarFileOutput : public BarSink {
+ public:
+  static constexpr std::size_t kBuffer = 64 << 10;
+  static constexpr std::size_t kTail = 64 << 10;  // a few days of the shortest bars
+
+  explicit BarFileOutput(std::string path);
+  ~BarFileOutput() override;
+  BarFileOutput(const BarFileOutput&) = delete;
+  BarFileOutput& operator=(const BarFileOutput&) = delete;
+
+  // The day of the file's last bar; nothing when the file is missing, empty, ends in a torn line or
+  // its last line cannot be read.
+  std::optional<std::int64_t> LastDay(MinuteLineReader& reader) const;
+  // The bars to come make the file whole.
+  void StartWhole();
+  // The bars to come replace the file's lines from its first one dated `day` or later.
+  void StartTail(MinuteLineReader& reader, std::int64_t day);
+  void Put(int year, std::string_view line) override;
+  // Writes the rest. A whole file with bars waits as "<path>.tmp" (true); one without is not made,
+  // and the old file is deleted: a year without minutes has no bar file.
+  bool Finish();
+  // After a fault: deletes the file and what was written beside it; a later run makes it whole.
+  void Abandon();
+  const std::string& Path() const { return path_; }
+
+ private:
+  void Write();
+  [[noreturn]] void Fail(const std::string& what, const std::string& path) const;
+
+  std::string path_;
+  UniqueFd fd_;                  // the file; for a whole one, "<path>.tmp" once it is written to
+  std::int64_t size_ = 0;        // of the file when it was opened
+  std::string tail_;             // its last bytes, up to kTail
+  bool whole_ = false;
+  std::int64_t at_ = 0;  // where the buffer goes
+  std::string buffer_;
+};
+
+}  // namespace arl
