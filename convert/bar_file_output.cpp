@@ -66,22 +66,23 @@ void BarFileOutput::StartWhole() {
 
 void BarFileOutput::StartTail(MinuteLineReader& reader, std::int64_t day) {
   const std::int64_t tailStart = size_ - static_cast<std::int64_t>(tail_.size());
-  // The lines wholly in the tail, in time order: the first of the day or later is the cut.
-  std::size_t line = 0;
-  if (tailStart > 0) {
-    const std::size_t lf = tail_.find('\n');
-    line = lf == std::string::npos ? tail_.size() : lf + 1;
-  }
-  const std::size_t firstWhole = line;
+  // From the end back, line by line: the line after the last one dated before `day` is the cut.
+  // The search reads on in the file when every whole line of the tail is of the day or later.
   std::optional<std::int64_t> cut;
-  for (std::size_t lf; line < tail_.size() && (lf = tail_.find('\n', line)) != std::string::npos; line = lf + 1) {
-    const std::optional<std::int64_t> lineDay = DayOfLine(reader, std::string_view(tail_).substr(line, lf - line));
-    if (!lineDay || *lineDay >= day) {
-      if (line > firstWhole || tailStart == 0) cut = tailStart + static_cast<std::int64_t>(line);
+  std::size_t end = tail_.size();  // the tail ends with a line end: LastDay read its last line
+  while (end > 0) {
+    const std::size_t lf = std::string_view(tail_.data(), end - 1).rfind('\n');
+    if (lf == std::string_view::npos && tailStart > 0) break;  // a line cut by the tail's start
+    const std::size_t start = lf == std::string_view::npos ? 0 : lf + 1;
+    const std::optional<std::int64_t> lineDay =
+        DayOfLine(reader, std::string_view(tail_).substr(start, end - 1 - start));
+    if (lineDay && *lineDay < day) {
+      cut = tailStart + static_cast<std::int64_t>(end);
       break;
     }
+    end = start;
   }
-  if (!cut) cut = line == tail_.size() ? size_ : FirstLineOfDay(path_, reader, day);
+  if (!cut) cut = end == 0 && tailStart == 0 ? 0 : FirstLineOfDay(path_, reader, day);
   if (*cut < size_ && ::ftruncate(fd_.Get(), static_cast<off_t>(*cut)) != 0) Fail("cut", path_);
   ::unlink((path_ + ".tmp").c_str());  // left by a run killed while it wrote the file whole
   whole_ = false;

@@ -22,7 +22,7 @@ namespace arl {
 class BarFileOutput : public BarSink {
  public:
   static constexpr std::size_t kBuffer = 64 << 10;
-  static constexpr std::size_t kTail = 64 << 10;  // a few days of the shortest bars
+  static constexpr std::size_t kTail = 24 << 10;  // a day and more of the shortest bars
 
   explicit BarFileOutput(std::string path);
   ~BarFileOutput() override;

@@ -17,7 +17,7 @@ namespace arl {
 
 namespace {
 
-constexpr std::size_t kRead = 1 << 20;          // bytes read at a time when feeding
+constexpr std::size_t kRead = 256 << 10;        // bytes read at a time when feeding
 constexpr std::size_t kProbe = 4 << 10;         // bytes read to find one line while halving
 constexpr std::int64_t kLinearRest = 64 << 10;  // halving stops this close to the line
 
@@ -67,19 +67,16 @@ std::optional<std::int64_t> TimeOfLine(MinuteLineReader& reader, std::string& li
   return minute.day * DateTime::kMsPerDay + minute.msOfDay;
 }
 
-}  // namespace
-
-BarMaker::State FeedBarFile(BarMaker& maker, const std::string& path, const std::string& name,
-                            std::int64_t from) {
-  std::int64_t size = 0;
-  const UniqueFd fd = OpenRead(path, size);
+// Feeds the open file from its first line starting at or after `from`.
+BarMaker::State FeedOpenFile(BarMaker& maker, int fd, const std::string& path, const std::string& name,
+                             std::int64_t from) {
   const std::unique_ptr<char[]> buffer(new char[kRead]);  // not cleared: read() fills what is used
   // From the byte before `from`: the lines start behind its first LF.
   std::int64_t at = from > 0 ? from - 1 : 0;
   bool seeking = from > 0;
   if (!seeking) maker.StartFile(name);
   while (maker.state() == BarMaker::State::Going) {
-    const std::int64_t got = ReadSomeAt(fd.Get(), buffer.get(), kRead, at);
+    const std::int64_t got = ReadSomeAt(fd, buffer.get(), kRead, at);
     if (got < 0) Fail("read", path);
     if (got == 0) return seeking ? maker.state() : maker.EndFile();
     std::string_view bytes(buffer.get(), static_cast<std::size_t>(got));
@@ -96,15 +93,42 @@ BarMaker::State FeedBarFile(BarMaker& maker, const std::string& path, const std:
   return maker.state();
 }
 
-std::int64_t FirstLineOfDay(const std::string& path, MinuteLineReader& reader, std::int64_t day) {
-  std::int64_t size = 0;
-  const UniqueFd fd = OpenRead(path, size);
+// The first line starting at or after `at` that is dated `day` or later (or whose date cannot be
+// read), read line by line in small reads; `size` when there is none.
+std::int64_t ScanForDay(int fd, const std::string& path, std::int64_t size, MinuteLineReader& reader,
+                        std::int64_t day, std::int64_t at) {
+  std::string chunk(kProbe * 4, '\0');
+  while (at < size) {
+    const std::int64_t got = ReadAt(fd, chunk.data(), chunk.size(), at);
+    if (got < 0) Fail("read", path);
+    if (got == 0) break;
+    const std::string_view bytes(chunk.data(), static_cast<std::size_t>(got));
+    const bool last = at + got >= size;
+    std::size_t line = 0;
+    while (line < bytes.size()) {
+      std::size_t lf = bytes.find('\n', line);
+      if (lf == std::string_view::npos && !last) break;  // read again from this line
+      if (lf == std::string_view::npos) lf = bytes.size();  // the last line, without its line end
+      std::string_view text = bytes.substr(line, lf - line);
+      if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
+      if (!text.empty() && LineBefore(reader, text, day) != 1) return at + static_cast<std::int64_t>(line);
+      line = lf + 1;
+    }
+    if (line == 0) chunk.resize(chunk.size() * 2);  // a line longer than the chunk
+    at += static_cast<std::int64_t>(std::min(line, bytes.size()));
+  }
+  return size;
+}
+
+// FirstLineOfDay in an open file.
+std::int64_t FirstLineOfDayIn(int fd, const std::string& path, std::int64_t size, MinuteLineReader& reader,
+                              std::int64_t day) {
   // Every line starting before `low` is dated before the day; the line looked for starts by `high`.
   std::int64_t low = 0, high = size;
   char probe[kProbe];
   while (high - low > kLinearRest) {
     const std::int64_t middle = low + (high - low) / 2;
-    const std::int64_t got = ReadAt(fd.Get(), probe, sizeof probe, middle);
+    const std::int64_t got = ReadAt(fd, probe, sizeof probe, middle);
     if (got < 0) Fail("read", path);
     const std::string_view bytes(probe, static_cast<std::size_t>(got));
     const std::size_t start = bytes.find('\n');
@@ -119,13 +143,23 @@ std::int64_t FirstLineOfDay(const std::string& path, MinuteLineReader& reader, s
     else
       high = middle + static_cast<std::int64_t>(start) + 1;
   }
-  TextReader text(path);
-  if (text.Seek(low) < 0) Fail("seek in", path);
-  std::string_view line;
   // `low` may stand on a line end after the halving: the empty line there is passed over.
-  for (std::int64_t at = low; text.ReadLine(line); at = text.Position())
-    if (!line.empty() && LineBefore(reader, line, day) != 1) return at;
-  return size;
+  return ScanForDay(fd, path, size, reader, day, low);
+}
+
+}  // namespace
+
+BarMaker::State FeedBarFile(BarMaker& maker, const std::string& path, const std::string& name,
+                            std::int64_t from) {
+  std::int64_t size = 0;
+  const UniqueFd fd = OpenRead(path, size);
+  return FeedOpenFile(maker, fd.Get(), path, name, from);
+}
+
+std::int64_t FirstLineOfDay(const std::string& path, MinuteLineReader& reader, std::int64_t day) {
+  std::int64_t size = 0;
+  const UniqueFd fd = OpenRead(path, size);
+  return FirstLineOfDayIn(fd.Get(), path, size, reader, day);
 }
 
 std::optional<std::int64_t> LastTimeBefore(const std::string& path, MinuteLineReader& reader,
@@ -160,9 +194,12 @@ bool MakeBarsFromFiles(BarMaker& maker, const std::vector<std::string>& paths) {
   const bool fromStart = firstDay == BarWindow().firstDay;
   for (const std::string& path : paths) {
     if (maker.state() != BarMaker::State::Going) break;
-    if (!FileExists(path)) continue;
-    const std::int64_t from = fromStart ? 0 : FirstLineOfDay(path, maker.Reader(), firstDay);
-    FeedBarFile(maker, path, path, from);
+    const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat info;
+    if (!fd.Valid() && errno == ENOENT) continue;
+    if (!fd.Valid() || ::fstat(fd.Get(), &info) != 0) Fail("open", path);
+    const std::int64_t from = fromStart ? 0 : FirstLineOfDayIn(fd.Get(), path, info.st_size, maker.Reader(), firstDay);
+    FeedOpenFile(maker, fd.Get(), path, path, from);
   }
   return maker.Finish();
 }
