@@ -30,10 +30,10 @@ void BarLadder::Start(const MinuteLine& m, std::int64_t minute) {
   bar.end = bar.start + Length(0);
   bar.year = m.year;
   std::memcpy(bar.date, m.date.data(), sizeof bar.date);
-  bar.open.Set(m.price[0], m.point[0]);
+  bar.open.SetText(m.price[0], m.point[0]);
   bar.high.Set(m.price[1], m.point[1]);
   bar.low.Set(m.price[2], m.point[2]);
-  bar.close.Set(m.price[3], m.point[3]);
+  bar.close.SetText(m.price[3], m.point[3]);
   isOpen_[0] = true;
 }
 

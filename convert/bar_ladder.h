@@ -44,7 +44,7 @@ class BarLadder {
     if (!isOpen_[0] || minute >= bar.end) return Start(m, minute);
     if (ComparePrice(m.price[1], m.point[1], bar.high) > 0) bar.high.Set(m.price[1], m.point[1]);
     if (ComparePrice(m.price[2], m.point[2], bar.low) < 0) bar.low.Set(m.price[2], m.point[2]);
-    bar.close.Set(m.price[3], m.point[3]);
+    bar.close.SetText(m.price[3], m.point[3]);
   }
   // Finishes every open bar.
   void Flush();

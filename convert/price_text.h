@@ -35,13 +35,17 @@ struct PriceText {
 
   // Takes a text of at most kMax bytes; reads 16 bytes from its start, past its end when shorter.
   void Set(std::string_view text, std::uint8_t textPoint) {
+    SetText(text, textPoint);
+    if (size <= 8) key = ShapeKey(text.data(), size);
+  }
+  // Set() without the key, for a price that is only copied, never compared (an open, a close).
+  void SetText(std::string_view text, std::uint8_t textPoint) {
     if (text.size() <= 16)
       std::memcpy(bytes, text.data(), 16);
     else
       std::memcpy(bytes, text.data(), text.size());
     size = static_cast<std::uint8_t>(text.size());
     point = textPoint;
-    if (size <= 8) key = ShapeKey(text.data(), size);
   }
   std::string_view View() const { return {bytes, size}; }
 };
