@@ -64,12 +64,12 @@ void BarFileOutput::StartWhole() {
   buffer_.reserve(kBuffer);
 }
 
-void BarFileOutput::StartTail(MinuteLineReader& reader, std::int64_t day) {
+void BarFileOutput::StartTail(MinuteLineReader& reader, std::int64_t day, TailCut how) {
   const std::int64_t tailStart = size_ - static_cast<std::int64_t>(tail_.size());
   // From the end back, line by line: the line after the last one dated before `day` is the cut.
   // The search reads on in the file when every whole line of the tail is of the day or later.
   std::optional<std::int64_t> cut;
-  std::size_t end = tail_.size();  // the tail ends with a line end: LastDay read its last line
+  std::size_t end = how.searchFromStart ? 0 : tail_.size();  // it ends with a line end: see LastDay
   while (end > 0) {
     const std::size_t lf = std::string_view(tail_.data(), end - 1).rfind('\n');
     if (lf == std::string_view::npos && tailStart > 0) break;  // a line cut by the tail's start
@@ -82,8 +82,9 @@ void BarFileOutput::StartTail(MinuteLineReader& reader, std::int64_t day) {
     }
     end = start;
   }
-  if (!cut) cut = end == 0 && tailStart == 0 ? 0 : FirstLineOfDay(path_, reader, day);
-  if (*cut < size_ && ::ftruncate(fd_.Get(), static_cast<off_t>(*cut)) != 0) Fail("cut", path_);
+  if (!cut) cut = end == 0 && tailStart == 0 && !how.searchFromStart ? 0 : FirstLineOfDay(path_, reader, day);
+  cutAfter_ = how.overwrite;
+  if (!cutAfter_ && *cut < size_ && ::ftruncate(fd_.Get(), static_cast<off_t>(*cut)) != 0) Fail("cut", path_);
   ::unlink((path_ + ".tmp").c_str());  // left by a run killed while it wrote the file whole
   whole_ = false;
   at_ = *cut;
@@ -111,6 +112,8 @@ void BarFileOutput::Write() {
 bool BarFileOutput::Finish() {
   Write();
   if (!whole_) {
+    if (cutAfter_ && at_ < size_ && ::ftruncate(fd_.Get(), static_cast<off_t>(at_)) != 0) Fail("cut", path_);
+    ::sync_file_range(fd_.Get(), 0, 0, SYNC_FILE_RANGE_WRITE);
     fd_.Reset();
     return false;
   }

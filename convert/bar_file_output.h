@@ -19,6 +19,15 @@
 
 namespace arl {
 
+// How a file is cut for a new tail. A file that a killed call may have left with old and new bytes
+// mixed is cut where a search from its start says, not from its end, which may read a spliced line.
+// A file whose call noted a day no later than the cut (see bar_pending.h) is written over in place
+// and cut short only after, if at all: a kill in between is mended from the note.
+struct TailCut {
+  bool searchFromStart = false;
+  bool overwrite = false;
+};
+
 class BarFileOutput : public BarSink {
  public:
   static constexpr std::size_t kBuffer = 64 << 10;
@@ -34,8 +43,9 @@ class BarFileOutput : public BarSink {
   std::optional<std::int64_t> LastDay(MinuteLineReader& reader) const;
   // The bars to come make the file whole.
   void StartWhole();
-  // The bars to come replace the file's lines from its first one dated `day` or later.
-  void StartTail(MinuteLineReader& reader, std::int64_t day);
+  // The bars to come replace the file's lines from its first one dated `day` or later. Only after
+  // LastDay() read a day.
+  void StartTail(MinuteLineReader& reader, std::int64_t day, TailCut how = {});
   void Put(int year, std::string_view line) override;
   // Writes the rest. A whole file with bars waits as "<path>.tmp" (true); one without is not made,
   // and the old file is deleted: a year without minutes has no bar file.
@@ -53,7 +63,8 @@ class BarFileOutput : public BarSink {
   std::int64_t size_ = 0;        // of the file when it was opened
   std::string tail_;             // its last bytes, up to kTail
   bool whole_ = false;
-  std::int64_t at_ = 0;  // where the buffer goes
+  bool cutAfter_ = false;  // written over in place: cut at the end of the new bytes when shorter
+  std::int64_t at_ = 0;    // where the buffer goes
   std::string buffer_;
 };
 

@@ -20,7 +20,6 @@ namespace arl {
 namespace {
 
 constexpr std::size_t kRead = 256 << 10;        // bytes read at a time when feeding
-constexpr std::int64_t kMapAtLeast = 4 << 20;   // bytes fed from a mapping of the file instead
 constexpr std::size_t kProbe = 4 << 10;         // bytes read to find one line while halving
 constexpr std::int64_t kLinearRest = 64 << 10;  // halving stops this close to the line
 
@@ -96,8 +95,8 @@ bool FeedMapped(BarMaker& maker, int fd, const std::string& name, std::int64_t f
 
 // Feeds the open file of `size` bytes from its first line starting at or after `from`.
 BarMaker::State FeedOpenFile(BarMaker& maker, int fd, const std::string& path, const std::string& name,
-                             std::int64_t from, std::int64_t size) {
-  if (size - from >= kMapAtLeast && FeedMapped(maker, fd, name, from, size)) return maker.state();
+                             std::int64_t from, std::int64_t size, std::int64_t mapAtLeast = kMapAtLeast) {
+  if (size - from >= mapAtLeast && FeedMapped(maker, fd, name, from, size)) return maker.state();
   const std::unique_ptr<char[]> buffer(new char[kRead]);  // not cleared: read() fills what is used
   // From the byte before `from`: the lines start behind its first LF.
   std::int64_t at = from > 0 ? from - 1 : 0;
@@ -217,7 +216,7 @@ std::optional<std::int64_t> LastTimeBefore(const std::string& path, MinuteLineRe
   return TimeOfLine(reader, line);
 }
 
-bool MakeBarsFromFiles(BarMaker& maker, const std::vector<std::string>& paths) {
+bool MakeBarsFromFiles(BarMaker& maker, const std::vector<std::string>& paths, std::int64_t mapAtLeast) {
   const std::int64_t firstDay = maker.Window().firstDay;
   const bool fromStart = firstDay == BarWindow().firstDay;
   for (const std::string& path : paths) {
@@ -227,7 +226,7 @@ bool MakeBarsFromFiles(BarMaker& maker, const std::vector<std::string>& paths) {
     if (!fd.Valid() && errno == ENOENT) continue;
     if (!fd.Valid() || ::fstat(fd.Get(), &info) != 0) Fail("open", path);
     const std::int64_t from = fromStart ? 0 : FirstLineOfDayIn(fd.Get(), path, info.st_size, maker.Reader(), firstDay);
-    FeedOpenFile(maker, fd.Get(), path, path, from, info.st_size);
+    FeedOpenFile(maker, fd.Get(), path, path, from, info.st_size, mapAtLeast);
   }
   return maker.Finish();
 }

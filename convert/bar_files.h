@@ -32,9 +32,13 @@ inline constexpr std::int64_t kNoLine = std::numeric_limits<std::int64_t>::min()
 std::optional<std::int64_t> LastTimeBefore(const std::string& path, MinuteLineReader& reader,
                                            std::int64_t day);
 
+// Files are read from a mapping of them where this many bytes or more are to be fed.
+inline constexpr std::int64_t kMapAtLeast = 4 << 20;
+
 // The bars of the maker's window from the year files given in year order (missing ones left out):
 // each is read once, from its first line of the window's first day, until the window ends. Finishes
-// the maker; false when it failed (see its Fault()).
-bool MakeBarsFromFiles(BarMaker& maker, const std::vector<std::string>& paths);
+// the maker; false when it failed (see its Fault()). `mapAtLeast`: see kMapAtLeast.
+bool MakeBarsFromFiles(BarMaker& maker, const std::vector<std::string>& paths,
+                       std::int64_t mapAtLeast = kMapAtLeast);
 
 }  // namespace arl

@@ -78,9 +78,17 @@ struct TickerBars {
   }
 };
 
+// What the conversion call noted for its bars (see bar_pending.h): the day now noted, and whether a
+// note was there before the call.
+struct NotedBars {
+  std::optional<std::int64_t> day;
+  bool killedBefore = false;
+};
+
 // Makes the bars of `year` of the ticker from `fromDay` on (or from an older last bar, or whole) and
 // writes them. False with `fault` set when a 1-minute line cannot be read.
-bool MakeBarYear(Session& s, const RunOptions& o, TickerBars& t, int year, std::int64_t fromDay) {
+bool MakeBarYear(Session& s, const RunOptions& o, TickerBars& t, int year, std::int64_t fromDay,
+                 NotedBars noted = {}) {
   const std::int64_t yearStart = FirstDayOf(year), yearEnd = FirstDayOf(year + 1);
   const std::string yearText = std::to_string(year);
   std::int64_t start = std::max(fromDay, yearStart);
@@ -102,7 +110,7 @@ bool MakeBarYear(Session& s, const RunOptions& o, TickerBars& t, int year, std::
     std::optional<BarFileOutput>& out = outputs[IndexOf(frame.frame)];
     if (!out) continue;
     if (start != yearStart) {
-      out->StartTail(reader, start);
+      out->StartTail(reader, start, {noted.killedBefore, noted.day && *noted.day <= start});
       continue;
     }
     CreateDir(s.paths.BarDir(o, t.ticker, frame.name));
@@ -196,6 +204,7 @@ bool UpdateBarsAfterConversion(Session& s, const std::vector<MinuteFileChange>& 
     return true;
   }
   const RunOptions& o = s.Options();
+  const NotedBars noted{PendingBarsFrom(s.paths, year), pending.has_value()};
   // A ticker listed twice changed its file in each turn: the earlier change counts.
   LineList tickers;
   std::map<std::string, std::optional<std::int64_t>> changedFrom;
@@ -218,7 +227,7 @@ bool UpdateBarsAfterConversion(Session& s, const std::vector<MinuteFileChange>& 
     // the file's last minutes fall in after the shift.
     const int firstYear = std::min(year, CurrentYear(DateTime{*fromDay * DateTime::kMsPerDay}));
     const int lastYear = o.shiftHours > 0 ? year + 1 : year;
-    for (int y = firstYear; y <= lastYear && t.fault.empty(); ++y) MakeBarYear(s, o, t, y, *fromDay);
+    for (int y = firstYear; y <= lastYear && t.fault.empty(); ++y) MakeBarYear(s, o, t, y, *fromDay, noted);
   });
   if (done) ClearBarsPending(s.paths, year);
   return done;

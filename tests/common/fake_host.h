@@ -27,6 +27,7 @@ class FakeEvents : public RunEvents {
   void StatusChanged(std::string_view text) override {
     status = text;
     statuses.emplace_back(text);
+    if (onStatus) onStatus(text);
   }
   void ListShown(ListPane pane, const LineList& lines) override {
     (pane == ListPane::Log ? logPane : linksPane) = lines;
@@ -43,6 +44,7 @@ class FakeEvents : public RunEvents {
   std::vector<RunProgress> progress;
   std::vector<std::string> logged, statuses, messageBoxes, captions;
   std::string status;
+  std::function<void(std::string_view)> onStatus;  // called with every status shown
   int saves = 0;
   bool busy = false;
 };

@@ -57,6 +57,25 @@ TEST(BarsInput, FirstBadLineStopsTheBars) {
       "0 の 2 行目が読めないので、足を作れません (通貨名の列が違います)\r\nGBPUSD," + kLater.substr(0, 35));
 }
 
+// A file fed from a mapping of it tells its faults as one fed from reads: the line, counted from
+// the byte the feeding started at, and a last line without its line end.
+TEST(BarsInput, MappedFilesTellFaultsAsReadOnes) {
+  TempDir dir;
+  const std::string nextDay = "2005/01/04,00:00:00,1.1,1.2,1.0,1.1\r\n";
+  for (const std::string last : {"2005/01/04,00:11:00,1.1,x,1.0,1.1\r\n", "2005/01/04,00:12:00,1.1,1.2"}) {
+    WriteFile(dir / "m", kTwoMinutes + kLater + nextDay + last);
+    std::string told[2];
+    for (const std::int64_t mapAtLeast : {kMapAtLeast, std::int64_t{1}}) {
+      BarOutput out;
+      BarMaker maker(BarOptions(), "EURUSD", out.Sinks(), BarWindow::From(EncodeDate(2005, 1, 4)));
+      EXPECT_FALSE(MakeBarsFromFiles(maker, {dir / "m"}, mapAtLeast));
+      told[mapAtLeast == 1] = maker.Fault().Message();
+    }
+    EXPECT_EQ(told[0], told[1]);
+    EXPECT_NE(told[1].find("バイト目から数えて 2 行目"), std::string::npos) << told[1];
+  }
+}
+
 // Read from a byte inside the first line, the file starts with its second line.
 TEST(BarsInput, FileReadFromAnOffset) {
   TempDir dir;

@@ -105,13 +105,16 @@ TEST(BarsReference, EveryOptionMixMatchesTheRules) {
             paths.push_back(dir / (std::to_string(kYear - 1 + static_cast<int>(y)) + ".txt"));
             WriteFile(paths.back(), files[y]);
           }
-          for (const BarWindow window :
-               {BarWindow::Year(kYear), BarWindow::From(EncodeDate(kYear, 12, 29))}) {
-            BarOutput read;
-            BarMaker fromFiles(o, "EURUSD", read.Sinks(), window);
-            ASSERT_TRUE(MakeBarsFromFiles(fromFiles, paths)) << what << ": " << fromFiles.Fault().Message();
-            ExpectSame(Texts(o, reference, window), read, LineHead(o, "EURUSD").size(), what + " from files");
-          }
+          // Read in pieces, and from a mapping of each file (which long files are).
+          for (const BarWindow window : {BarWindow::Year(kYear), BarWindow::From(EncodeDate(kYear, 12, 29))})
+            for (const std::int64_t mapAtLeast : {kMapAtLeast, std::int64_t{1}}) {
+              BarOutput read;
+              BarMaker fromFiles(o, "EURUSD", read.Sinks(), window);
+              ASSERT_TRUE(MakeBarsFromFiles(fromFiles, paths, mapAtLeast))
+                  << what << ": " << fromFiles.Fault().Message();
+              ExpectSame(Texts(o, reference, window), read, LineHead(o, "EURUSD").size(),
+                         what + (mapAtLeast == 1 ? " from mapped files" : " from files"));
+            }
         }
 }
 
@@ -132,7 +135,7 @@ TEST(BarsReference, RecomputeFromADay) {
   for (const DateTime from : {EncodeDate(kYear, 1, 4), EncodeDate(kYear, 12, 30)}) {
     BarOutput tail;
     BarMaker maker(o, "EURUSD", tail.Sinks(), BarWindow::From(from));
-    ASSERT_TRUE(MakeBarsFromFiles(maker, paths)) << maker.Fault().Message();
+    ASSERT_TRUE(MakeBarsFromFiles(maker, paths, 1)) << maker.Fault().Message();
     for (std::size_t i = 0; i < kTimeframeCount; ++i) {
       const std::string barFile = dir / ("bars" + std::to_string(i));
       WriteFile(barFile, whole.frames[i].text);
