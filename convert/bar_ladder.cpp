@@ -55,8 +55,8 @@ void BarLadder::Fold(int level, const Bar& bar) {
     isOpen_[at] = true;
     return;
   }
-  if (ComparePrice(bar.high, into.high) > 0) into.high = bar.high;
-  if (ComparePrice(bar.low, into.low) < 0) into.low = bar.low;
+  KeepBetter(into.high, bar.high, true);
+  KeepBetter(into.low, bar.low, false);
   into.close = bar.close;
 }
 

@@ -6,6 +6,7 @@
 // low, compared as numbers; a later equal value does not replace an earlier one, so of equal prices
 // the earliest text is kept. Minutes must come in time order (the caller checks it).
 #include <array>
+#include <cstring>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -42,14 +43,43 @@ class BarLadder {
     const std::int64_t minute = m.day * kMinutesPerDay + m.msOfDay / 60'000;
     Bar& bar = open_[0];
     if (!isOpen_[0] || minute >= bar.end) return Start(m, minute);
-    if (ComparePrice(m.price[1], m.point[1], bar.high) > 0) bar.high.Set(m.price[1], m.point[1]);
-    if (ComparePrice(m.price[2], m.point[2], bar.low) < 0) bar.low.Set(m.price[2], m.point[2]);
+    KeepBetter(bar.high, m.price[1], m.point[1], true);
+    KeepBetter(bar.low, m.price[2], m.point[2], false);
     bar.close.SetText(m.price[3], m.point[3]);
   }
   // Finishes every open bar.
   void Flush();
 
  private:
+  // Keeps the line's price `text` in `kept` when it is the better one (greater for `higher`, else
+  // less); of equal prices the kept one stays. A price of the kept one's shape is compared and taken
+  // without a branch on the outcome, which the market makes unpredictable.
+  [[gnu::always_inline]] static void KeepBetter(PriceText& kept, std::string_view text, std::uint8_t point,
+                                                bool higher) {
+    if (text.size() == kept.size && point == kept.point && kept.size <= 8 && text[0] >= '.' &&
+        kept.bytes[0] >= '.') {
+      const std::uint64_t x = ShapeKey(text.data(), kept.size);
+      const bool better = higher ? x > kept.key : x < kept.key;
+      char bytes[16];  // the line has 16 bytes from the price's start, as PriceText::Set reads
+      std::memcpy(bytes, better ? text.data() : kept.bytes, sizeof bytes);
+      std::memcpy(kept.bytes, bytes, sizeof bytes);
+      kept.key = better ? x : kept.key;
+      return;
+    }
+    const int order = ComparePrice(text, point, kept);
+    if (higher ? order > 0 : order < 0) kept.Set(text, point);
+  }
+  // The same for a price kept by a shorter bar.
+  [[gnu::always_inline]] static void KeepBetter(PriceText& kept, const PriceText& other, bool higher) {
+    if (other.size == kept.size && other.point == kept.point && kept.size <= 8 && other.bytes[0] >= '.' &&
+        kept.bytes[0] >= '.') {
+      const bool better = higher ? other.key > kept.key : other.key < kept.key;
+      kept = better ? other : kept;
+      return;
+    }
+    const int order = ComparePrice(other, kept);
+    if (higher ? order > 0 : order < 0) kept = other;
+  }
   struct Bar {
     std::int64_t start = 0, end = 0;  // minutes since 1899-12-30: the bar holds [start, end)
     int year = 0;
