@@ -26,7 +26,7 @@ std::optional<std::int64_t> DayOfLine(MinuteLineReader& reader, std::string_view
 
 }  // namespace
 
-BarFileOutput::BarFileOutput(std::string path) : path_(std::move(path)) {
+BarFileOutput::BarFileOutput(std::string path, std::size_t tailBytes) : path_(std::move(path)) {
   fd_ = UniqueFd(::open(path_.c_str(), O_RDWR | O_CLOEXEC));
   if (!fd_.Valid()) {
     if (errno != ENOENT) Fail("open", path_);
@@ -35,7 +35,7 @@ BarFileOutput::BarFileOutput(std::string path) : path_(std::move(path)) {
   struct stat info;
   if (::fstat(fd_.Get(), &info) != 0) Fail("open", path_);
   size_ = info.st_size;
-  tail_.resize(static_cast<std::size_t>(std::min<std::int64_t>(size_, kTail)));
+  tail_.resize(static_cast<std::size_t>(std::min(size_, static_cast<std::int64_t>(tailBytes))));
   const std::int64_t from = size_ - static_cast<std::int64_t>(tail_.size());
   if (ReadAt(fd_.Get(), tail_.data(), tail_.size(), from) != static_cast<std::int64_t>(tail_.size()))
     Fail("read", path_);
@@ -53,7 +53,8 @@ std::optional<std::int64_t> BarFileOutput::LastDay(MinuteLineReader& reader) con
   if (tail_.empty() || tail_.back() != '\n') return std::nullopt;
   const std::string_view bytes(tail_.data(), tail_.size() - 1);
   const std::size_t before = bytes.rfind('\n');
-  if (before == std::string_view::npos && static_cast<std::int64_t>(tail_.size()) < size_) return std::nullopt;
+  if (before == std::string_view::npos && static_cast<std::int64_t>(tail_.size()) < size_)
+    return std::nullopt;
   return DayOfLine(reader, bytes.substr(before == std::string_view::npos ? 0 : before + 1));
 }
 

@@ -31,9 +31,14 @@ struct TailCut {
 class BarFileOutput : public BarSink {
  public:
   static constexpr std::size_t kBuffer = 64 << 10;
-  static constexpr std::size_t kTail = 24 << 10;  // a day and more of the shortest bars
+  // The bytes read from the end of a file of bars of `minutes`: two days of bars and more, so that a
+  // daily run finds its cut in them.
+  static constexpr std::size_t TailBytes(int minutes) {
+    return 1024 + static_cast<std::size_t>(2 * 1440 / minutes) * 64;
+  }
 
-  explicit BarFileOutput(std::string path);
+  // Opens the file and reads up to `tailBytes` from its end.
+  BarFileOutput(std::string path, std::size_t tailBytes);
   ~BarFileOutput() override;
   BarFileOutput(const BarFileOutput&) = delete;
   BarFileOutput& operator=(const BarFileOutput&) = delete;
@@ -59,9 +64,9 @@ class BarFileOutput : public BarSink {
   [[noreturn]] void Fail(const std::string& what, const std::string& path) const;
 
   std::string path_;
-  UniqueFd fd_;                  // the file; for a whole one, "<path>.tmp" once it is written to
-  std::int64_t size_ = 0;        // of the file when it was opened
-  std::string tail_;             // its last bytes, up to kTail
+  UniqueFd fd_;            // the file; for a whole one, "<path>.tmp" once it is written to
+  std::int64_t size_ = 0;  // of the file when it was opened
+  std::string tail_;       // its last bytes
   bool whole_ = false;
   bool cutAfter_ = false;  // written over in place: cut at the end of the new bytes when shorter
   std::int64_t at_ = 0;    // where the buffer goes

@@ -134,7 +134,7 @@ std::int64_t ScanForDay(int fd, const std::string& path, std::int64_t size, Minu
     std::size_t line = 0;
     while (line < bytes.size()) {
       std::size_t lf = bytes.find('\n', line);
-      if (lf == std::string_view::npos && !last) break;  // read again from this line
+      if (lf == std::string_view::npos && !last) break;     // read again from this line
       if (lf == std::string_view::npos) lf = bytes.size();  // the last line, without its line end
       std::string_view text = bytes.substr(line, lf - line);
       if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
@@ -225,7 +225,8 @@ bool MakeBarsFromFiles(BarMaker& maker, const std::vector<std::string>& paths, s
     struct stat info;
     if (!fd.Valid() && errno == ENOENT) continue;
     if (!fd.Valid() || ::fstat(fd.Get(), &info) != 0) Fail("open", path);
-    const std::int64_t from = fromStart ? 0 : FirstLineOfDayIn(fd.Get(), path, info.st_size, maker.Reader(), firstDay);
+    const std::int64_t from =
+        fromStart ? 0 : FirstLineOfDayIn(fd.Get(), path, info.st_size, maker.Reader(), firstDay);
     FeedOpenFile(maker, fd.Get(), path, path, from, info.st_size, mapAtLeast);
   }
   return maker.Finish();

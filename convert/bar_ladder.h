@@ -6,8 +6,8 @@
 // low, compared as numbers; a later equal value does not replace an earlier one, so of equal prices
 // the earliest text is kept. Minutes must come in time order (the caller checks it).
 #include <array>
-#include <cstring>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>

@@ -49,7 +49,7 @@ std::optional<std::int64_t> LastMinuteOfYear(const Paths& paths, const RunOption
 }  // namespace
 
 std::optional<std::int64_t> BarsBehindFrom(const Paths& paths, const RunOptions& o, const std::string& ticker,
-                                           int year, MinuteLineReader& reader) {
+                                           int year, const std::function<MinuteLineReader&()>& readerOf) {
   std::int64_t sourcesWritten = 0;
   for (const int y : SourceYears(o, year))
     sourcesWritten =
@@ -65,6 +65,7 @@ std::optional<std::int64_t> BarsBehindFrom(const Paths& paths, const RunOptions&
     olderThanSources = olderThanSources || *written < sourcesWritten;
   }
   if (!olderThanSources) return std::nullopt;
+  MinuteLineReader& reader = readerOf();
 
   const std::optional<std::int64_t> minute = LastMinuteOfYear(paths, o, ticker, year, reader);
   if (!minute || *minute == kNoLine) return std::nullopt;

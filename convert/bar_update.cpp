@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstring>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <set>
 
@@ -53,7 +54,8 @@ bool MinutesReach(const std::string& path, int year, int other, MinuteLineReader
 }
 
 // The day of the line that starts at `offset` of a 1-minute file; nothing when it cannot be read.
-std::optional<std::int64_t> DayOfLineAt(const std::string& path, std::int64_t offset, MinuteLineReader& reader) {
+std::optional<std::int64_t> DayOfLineAt(const std::string& path, std::int64_t offset,
+                                        MinuteLineReader& reader) {
   const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
   char bytes[512];
   const std::int64_t got = fd.Valid() ? ReadAt(fd.Get(), bytes, sizeof bytes, offset) : -1;
@@ -66,14 +68,30 @@ std::optional<std::int64_t> DayOfLineAt(const std::string& path, std::int64_t of
   return read.day;
 }
 
+// The run's reader of 1-minute lines, made once when first asked for from either thread: making one
+// prints and reads back every minute of the time format.
+class SharedReader {
+ public:
+  explicit SharedReader(const RunOptions& o) : options_(o) {}
+  const MinuteLineReader& Get() {
+    std::call_once(made_, [this] { reader_.emplace(options_, ""); });
+    return *reader_;
+  }
+
+ private:
+  const RunOptions& options_;
+  std::once_flag made_;
+  std::optional<MinuteLineReader> reader_;
+};
+
 struct TickerBars {
   std::string ticker;
-  const MinuteLineReader* prototype = nullptr;
+  SharedReader* prototype = nullptr;
   std::optional<MinuteLineReader> reader;
   std::string fault;                 // the log line when its bars could not be made
   std::vector<std::string> written;  // files made whole, waiting beside them as "<path>.tmp"
   MinuteLineReader& Reader(const RunOptions& o) {
-    if (!reader) reader.emplace(prototype->ForTicker(o, ticker));
+    if (!reader) reader.emplace(prototype->Get().ForTicker(o, ticker));
     return *reader;
   }
 };
@@ -97,8 +115,8 @@ bool MakeBarYear(Session& s, const RunOptions& o, TickerBars& t, int year, std::
   BarSinks sinks{};
   for (const TimeframeInfo& frame : kTimeframes) {
     if (!o.timeframes.Has(frame.frame)) continue;
-    BarFileOutput& out =
-        outputs[IndexOf(frame.frame)].emplace(s.paths.BarYearFilePath(o, t.ticker, frame.name, yearText));
+    BarFileOutput& out = outputs[IndexOf(frame.frame)].emplace(
+        s.paths.BarYearFilePath(o, t.ticker, frame.name, yearText), BarFileOutput::TailBytes(frame.minutes));
     sinks[IndexOf(frame.frame)] = &out;
     const std::optional<std::int64_t> last = out.LastDay(reader);
     start = last ? std::min(start, *last) : yearStart;
@@ -138,7 +156,7 @@ bool MakeBarYear(Session& s, const RunOptions& o, TickerBars& t, int year, std::
 // power loss leaves each one old or new. False when cancelled.
 template <typename Work>
 bool ForEveryTicker(Session& s, const LineList& tickers, const Work& work) {
-  const MinuteLineReader prototype(s.Options(), "");
+  SharedReader prototype(s.Options());
   std::vector<TickerBars> all(tickers.size());
   for (std::size_t i = 0; i < tickers.size(); ++i) {
     all[i].ticker = tickers[i];
@@ -253,7 +271,8 @@ void FillMissingBarFiles(Session& s) {
     }
     for (const int y : barYears) {
       if (!t.fault.empty() || !s.GoOn()) break;
-      if (const std::optional<std::int64_t> from = BarsBehindFrom(s.paths, o, t.ticker, y, t.Reader(o)))
+      if (const std::optional<std::int64_t> from =
+              BarsBehindFrom(s.paths, o, t.ticker, y, [&]() -> MinuteLineReader& { return t.Reader(o); }))
         MakeBarYear(s, o, t, y, *from);
     }
   });

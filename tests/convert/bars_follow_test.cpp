@@ -24,8 +24,8 @@ class BarsFollowTest : public ConvertTest {
       for (int minute = 8 * 60, level = 3000; minute <= 14 * 60; minute += 3, level += step % 5 - 2, ++step) {
         char time[8], prices[64];
         std::snprintf(time, sizeof time, "%02d%02d00", minute / 60, minute % 60);
-        std::snprintf(prices, sizeof prices, "1.%04d,1.%04d,1.%04d,1.%04d", level, level + step % 4, level - 3,
-                      level + 1);
+        std::snprintf(prices, sizeof prices, "1.%04d,1.%04d,1.%04d,1.%04d", level, level + step % 4,
+                      level - 3, level + 1);
         text += Q(ticker, "20" + yymmdd, time, prices);
       }
     WriteDay(yymmdd + ".txt", text);
@@ -106,7 +106,9 @@ TEST_F(BarsFollowTest, TheNoteKeepsTheEarliestDayAndReadsBadTextAsTheYearsStart)
   EXPECT_FALSE(PendingBarsFrom(paths, 2005));
 }
 
-// A bar file of 40 days of 5-minute bars, 09:00 to 15:55: about 40 KiB, more than its read tail.
+// A bar file of 40 days of 5-minute bars, 09:00 to 15:55: about 120 KiB, more than its read tail.
+constexpr std::size_t kTail = BarFileOutput::TailBytes(5);
+
 std::string FiveMinuteBars() {
   std::string text;
   for (int day = 1; day <= 40; ++day)
@@ -123,7 +125,7 @@ TEST(BarFileOutput, CutsAtTheFirstBarOfADayNearTheEndOrFarBack) {
   TempDir dir;
   const std::string path = dir / "5min_2005.txt";
   const std::string old = FiveMinuteBars();
-  ASSERT_GT(old.size(), BarFileOutput::kTail);
+  ASSERT_GT(old.size(), kTail);
   RunOptions o;
   MinuteLineReader reader(o, "");
   const std::string added = "2005/02/20,16:00:00,1.4,1.4,1.4,1.4\r\n";
@@ -133,7 +135,7 @@ TEST(BarFileOutput, CutsAtTheFirstBarOfADayNearTheEndOrFarBack) {
     for (const auto& [month, day] : {std::pair{2, 20}, {2, 15}, {2, 3}, {1, 1}, {3, 1}}) {
       WriteFile(path, old);
       WriteFile(path + ".tmp", "left by a killed run");
-      BarFileOutput out(path);
+      BarFileOutput out(path, kTail);
       EXPECT_EQ(out.LastDay(reader), EncodeDate(2005, 2, 20).DayNumber());
       char date[16];
       std::snprintf(date, sizeof date, "2005/%02d/%02d", month, day);
@@ -141,7 +143,8 @@ TEST(BarFileOutput, CutsAtTheFirstBarOfADayNearTheEndOrFarBack) {
       out.StartTail(reader, EncodeDate(2005, month, day).DayNumber(), how);
       out.Put(2005, added);
       EXPECT_FALSE(out.Finish());
-      const std::string what = std::string(date) + (how.searchFromStart ? " from the start" : " from the end") +
+      const std::string what = std::string(date) +
+                               (how.searchFromStart ? " from the start" : " from the end") +
                                (how.overwrite ? ", written over" : ", cut first");
       EXPECT_EQ(ReadFile(path), old.substr(0, cut) + added) << what;
       EXPECT_FALSE(FileExists(path + ".tmp")) << what;
@@ -153,22 +156,23 @@ TEST(BarFileOutput, TellsNoLastDayForWhatCannotBeReadBack) {
   RunOptions o;
   MinuteLineReader reader(o, "");
   const std::string path = dir / "1day_2005.txt";
-  EXPECT_FALSE(BarFileOutput(path).LastDay(reader));  // missing
+  EXPECT_FALSE(BarFileOutput(path, kTail).LastDay(reader));  // missing
   const std::string bar = "2005/01/03,00:00:00,1.2,1.3,1.1,1.2\r\n";
-  for (const std::string& text : {std::string(), bar + "2005/01/04,00:00", bar + "2005-01-04,00:00:00,1,1,1,1\r\n",
-                                   std::string(BarFileOutput::kTail, '1') + "\r\n"}) {
+  for (const std::string& text :
+       {std::string(), bar + "2005/01/04,00:00", bar + "2005-01-04,00:00:00,1,1,1,1\r\n",
+        std::string(kTail, '1') + "\r\n"}) {
     WriteFile(path, bar + text);
-    EXPECT_EQ(BarFileOutput(path).LastDay(reader).has_value(), text.empty()) << text.substr(0, 40);
+    EXPECT_EQ(BarFileOutput(path, kTail).LastDay(reader).has_value(), text.empty()) << text.substr(0, 40);
   }
   WriteFile(path, bar);  // one line, no line before it
-  EXPECT_EQ(BarFileOutput(path).LastDay(reader), EncodeDate(2005, 1, 3).DayNumber());
+  EXPECT_EQ(BarFileOutput(path, kTail).LastDay(reader), EncodeDate(2005, 1, 3).DayNumber());
 }
 
 TEST(BarFileOutput, AWholeFileWaitsBesideItsPlaceAndOneWithoutBarsIsNotMade) {
   TempDir dir;
   const std::string path = dir / "1hour_2005.txt";
   WriteFile(path, "old\r\n");
-  BarFileOutput whole(path);
+  BarFileOutput whole(path, kTail);
   whole.StartWhole();
   std::string bars;
   for (int i = 0; i < 3000; ++i) {  // more than the buffer holds
@@ -180,13 +184,13 @@ TEST(BarFileOutput, AWholeFileWaitsBesideItsPlaceAndOneWithoutBarsIsNotMade) {
   EXPECT_EQ(ReadFile(path), "old\r\n");
   EXPECT_EQ(ReadFile(path + ".tmp"), bars);
 
-  BarFileOutput none(path);
+  BarFileOutput none(path, kTail);
   none.StartWhole();
   EXPECT_FALSE(none.Finish());
   EXPECT_FALSE(FileExists(path));
 
   WriteFile(path, "old\r\n");
-  BarFileOutput failed(path);
+  BarFileOutput failed(path, kTail);
   failed.StartWhole();
   failed.Put(2005, std::string(BarFileOutput::kBuffer, 'x'));
   failed.Abandon();
