@@ -28,6 +28,11 @@ TEST(BarsInput, FirstBadLineStopsTheBars) {
       {"2005/01/03,00:02:00,1.1,,1.0,1.1\r\n", LineFault::Price},
       {"2005/01/03,00:02:00,1.1,1e3,1.0,1.1\r\n", LineFault::Price},
       {"2005/01/03,00:02:00,1.1,1.2.3,1.0,1.1\r\n", LineFault::Price},
+      // The shape of the lines before it, but for one byte.
+      {"2005/01/03,00:02:00,1.1,1.x,1.0,1.1\r\n", LineFault::Price},
+      {"2005/01/03,00:02:00,1.1,1.2,1.0,1.:\r\n", LineFault::Price},
+      {"2005/01/03,00:02:00,1.1,1x2,1.0,1.1\r\n", LineFault::Price},
+      {"2005/01/03,00:02:00,1.1,1.2.1,0,1.1\r\n", LineFault::Price},
       {"2005/02/30,00:02:00,1.1,1.2,1.0,1.1\r\n", LineFault::Date},
       {"2005-01-03,00:02:00,1.1,1.2,1.0,1.1\r\n", LineFault::Date},
       {"EURUSD,2005/01/03,00:02:00,1.1,1.2,1.0,1.1\r\n", LineFault::Date},
