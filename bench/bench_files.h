@@ -3,6 +3,7 @@
 // writes, year files made from another year, sizes, taking files and folders back to a recorded state. Every
 // failure ends the benchmark with a message (status 2): a benchmark on a half-prepared tree would measure the
 // wrong thing.
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -35,6 +36,18 @@ inline void WriteFile(const std::string& path, const std::string& text, bool app
   std::FILE* f = std::fopen(path.c_str(), append ? "ab" : "wb");
   if (f == nullptr || std::fwrite(text.data(), 1, text.size(), f) != text.size() || std::fclose(f) != 0)
     Fail("cannot write " + path);
+}
+
+// Drops the cached pages of every file under `dir`, which must have been flushed to disk: kept
+// trees then do not crowd the runs' memory.
+inline void DropCachedPages(const std::string& dir) {
+  for (const auto& entry : fs::recursive_directory_iterator(dir)) {
+    if (!entry.is_regular_file()) continue;
+    const int fd = ::open(entry.path().c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) Fail("cannot open " + entry.path().string());
+    ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+    ::close(fd);
+  }
 }
 
 inline std::string ReadFile(const std::string& path) {

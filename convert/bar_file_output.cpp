@@ -120,6 +120,7 @@ bool BarFileOutput::Finish() {
   }
   if (!fd_.Valid()) {
     if (::unlink(path_.c_str()) != 0 && errno != ENOENT) Fail("delete", path_);
+    ::unlink((path_ + ".tmp").c_str());  // left by a run killed while it wrote the file whole
     return false;
   }
   // The caller flushes the file system once for all files: their writing starts now, while the
