@@ -115,8 +115,10 @@ bool MakeBarYear(Session& s, const RunOptions& o, TickerBars& t, int year, std::
   BarSinks sinks{};
   for (const TimeframeInfo& frame : kTimeframes) {
     if (!o.timeframes.Has(frame.frame)) continue;
-    BarFileOutput& out = outputs[IndexOf(frame.frame)].emplace(
-        s.paths.BarYearFilePath(o, t.ticker, frame.name, yearText), BarFileOutput::TailBytes(frame.minutes));
+    std::optional<BarFileOutput>& slot = outputs[IndexOf(frame.frame)];
+    slot.emplace(s.paths.BarYearFilePath(o, t.ticker, frame.name, yearText),
+                 BarFileOutput::TailBytes(frame.minutes));
+    BarFileOutput& out = *slot;
     sinks[IndexOf(frame.frame)] = &out;
     const std::optional<std::int64_t> last = out.LastDay(reader);
     start = last ? std::min(start, *last) : yearStart;
