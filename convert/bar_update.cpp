@@ -6,8 +6,6 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
-#include <cerrno>
-#include <cstring>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -21,7 +19,6 @@
 #include "convert/bar_step.h"
 #include "convert/pair_worker.h"
 #include "support/currency_list.h"
-#include "support/disk_full.h"
 #include "support/durable_file.h"
 #include "support/errors.h"
 #include "support/fd_io.h"
