@@ -13,19 +13,6 @@
 
 namespace arl {
 
-namespace {
-
-// The date of a line, or nothing.
-std::optional<std::int64_t> DayOfLine(MinuteLineReader& reader, std::string_view line) {
-  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-  MinuteLine read;
-  std::size_t rest = 0;
-  if (line.empty() || reader.ReadDate(line, read, rest) != LineFault::None) return std::nullopt;
-  return read.day;
-}
-
-}  // namespace
-
 BarFileOutput::BarFileOutput(std::string path, std::size_t tailBytes) : path_(std::move(path)) {
   fd_ = UniqueFd(::open(path_.c_str(), O_RDWR | O_CLOEXEC));
   if (!fd_.Valid()) {
@@ -55,7 +42,7 @@ std::optional<std::int64_t> BarFileOutput::LastDay(MinuteLineReader& reader) con
   const std::size_t before = bytes.rfind('\n');
   if (before == std::string_view::npos && static_cast<std::int64_t>(tail_.size()) < size_)
     return std::nullopt;
-  return DayOfLine(reader, bytes.substr(before == std::string_view::npos ? 0 : before + 1));
+  return reader.DayOf(bytes.substr(before == std::string_view::npos ? 0 : before + 1));
 }
 
 void BarFileOutput::StartWhole() {
@@ -76,7 +63,7 @@ void BarFileOutput::StartTail(MinuteLineReader& reader, std::int64_t day, TailCu
     if (lf == std::string_view::npos && tailStart > 0) break;  // a line cut by the tail's start
     const std::size_t start = lf == std::string_view::npos ? 0 : lf + 1;
     const std::optional<std::int64_t> lineDay =
-        DayOfLine(reader, std::string_view(tail_).substr(start, end - 1 - start));
+        reader.DayOf(std::string_view(tail_).substr(start, end - 1 - start));
     if (lineDay && *lineDay < day) {
       cut = tailStart + static_cast<std::int64_t>(end);
       break;

@@ -37,10 +37,8 @@ UniqueFd OpenRead(const std::string& path, std::int64_t& size) {
 
 // Whether the line is dated before `day`: -1 when its date cannot be read.
 int LineBefore(MinuteLineReader& reader, std::string_view line, std::int64_t day) {
-  MinuteLine minute;
-  std::size_t rest = 0;
-  if (reader.ReadDate(line, minute, rest) != LineFault::None) return -1;
-  return minute.day < day ? 1 : 0;
+  const std::optional<std::int64_t> lineDay = reader.DayOf(line);
+  return !lineDay ? -1 : (*lineDay < day ? 1 : 0);
 }
 
 // The line that ends at `end` (its line end left out), read with one read of at most kProbe bytes;

@@ -25,9 +25,7 @@ const char* FindLineEnd(const char* p, const char* stop) {
 
 }  // namespace
 
-BarWindow BarWindow::Year(int year) {
-  return {EncodeDate(year, 1, 1).DayNumber(), EncodeDate(year + 1, 1, 1).DayNumber()};
-}
+BarWindow BarWindow::Year(int year) { return {FirstDayOf(year), FirstDayOf(year + 1)}; }
 
 BarWindow BarWindow::From(DateTime firstChanged) {
   BarWindow window;

@@ -23,6 +23,9 @@
 
 namespace arl {
 
+// 1 January of `year`, in days since 1899-12-30.
+inline std::int64_t FirstDayOf(int year) { return EncodeDate(year, 1, 1).DayNumber(); }
+
 // The days whose bars are made: [firstDay, endDay), in days since 1899-12-30.
 struct BarWindow {
   std::int64_t firstDay = std::numeric_limits<std::int64_t>::min();

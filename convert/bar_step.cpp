@@ -13,8 +13,6 @@ namespace arl {
 
 namespace {
 
-std::int64_t FirstDayOf(int year) { return EncodeDate(year, 1, 1).DayNumber(); }
-
 // When the file was last written, in nanoseconds; nothing when it is missing.
 std::optional<std::int64_t> WrittenAt(const std::string& path) {
   struct stat info;

@@ -32,8 +32,6 @@ namespace arl {
 
 namespace {
 
-std::int64_t FirstDayOf(int year) { return EncodeDate(year, 1, 1).DayNumber(); }
-
 // Whether the 1-minute file of `year` holds minutes dated in `other`, the year before or after it
 // that the hour shift reaches: its first or its last line tells. A year a file does not reach has
 // no bars from it, and is not made again by every run for want of bar files.
@@ -57,12 +55,8 @@ std::optional<std::int64_t> DayOfLineAt(const std::string& path, std::int64_t of
   char bytes[512];
   const std::int64_t got = fd.Valid() ? ReadAt(fd.Get(), bytes, sizeof bytes, offset) : -1;
   if (got <= 0) return std::nullopt;
-  std::string_view line(bytes, static_cast<std::size_t>(got));
-  line = line.substr(0, line.find_first_of("\r\n"));
-  MinuteLine read;
-  std::size_t rest = 0;
-  if (reader.ReadDate(line, read, rest) != LineFault::None) return std::nullopt;
-  return read.day;
+  const std::string_view line(bytes, static_cast<std::size_t>(got));
+  return reader.DayOf(line.substr(0, line.find('\n')));
 }
 
 // The run's reader of 1-minute lines, made once when first asked for from either thread: making one

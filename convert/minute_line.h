@@ -6,6 +6,7 @@
 // read gets a LineFault saying which part is wrong; nothing is guessed.
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -65,6 +66,16 @@ class MinuteLineReader {
     out.day = lastDay_;
     out.year = lastYear_;
     return LineFault::None;
+  }
+
+  // The day of a line's date (a CR left at its end is passed over); nothing when the ticker column
+  // or the date cannot be read.
+  std::optional<std::int64_t> DayOf(std::string_view line) {
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    MinuteLine read;
+    std::size_t rest = 0;
+    if (ReadDate(line, read, rest) != LineFault::None) return std::nullopt;
+    return read.day;
   }
 
   // Reads the time and the prices of a line whose date `out` holds; the line's buffer has kLineSlack
