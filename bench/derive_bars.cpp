@@ -30,9 +30,10 @@ namespace {
 struct TextSink : BarSink {
   std::string text;
   std::size_t bars = 0;
-  void Put(int, std::string_view line) override {
+  void Took(int, std::string_view line) override {
     text.append(line);
     ++bars;
+    lines.Clear();
   }
 };
 

@@ -49,7 +49,7 @@ void BarFileOutput::StartWhole() {
   whole_ = true;
   at_ = 0;
   fd_.Reset();
-  buffer_.reserve(kBuffer);
+  lines.Reserve(kBuffer);
 }
 
 void BarFileOutput::StartTail(MinuteLineReader& reader, std::int64_t day, TailCut how) {
@@ -76,25 +76,24 @@ void BarFileOutput::StartTail(MinuteLineReader& reader, std::int64_t day, TailCu
   ::unlink((path_ + ".tmp").c_str());  // left by a run killed while it wrote the file whole
   whole_ = false;
   at_ = *cut;
-  buffer_.reserve(kBuffer);
+  lines.Reserve(kTailBuffer);
 }
 
-void BarFileOutput::Put(int, std::string_view line) {
-  buffer_.append(line);
-  if (buffer_.size() >= kBuffer) Write();
+void BarFileOutput::Took(int, std::string_view) {
+  if (lines.size() > kBuffer - kLineRoom) Write();
 }
 
 void BarFileOutput::Write() {
-  if (buffer_.empty()) return;
+  if (lines.empty()) return;
   if (whole_ && !fd_.Valid()) {
     const std::string temp = path_ + ".tmp";
     fd_ = UniqueFd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
     if (!fd_.Valid()) Fail("write", temp);
   }
-  if (!WriteAllAt(fd_.Get(), buffer_.data(), buffer_.size(), at_))
+  if (!WriteAllAt(fd_.Get(), lines.data(), lines.size(), at_))
     Fail("write", whole_ ? path_ + ".tmp" : path_);
-  at_ += static_cast<std::int64_t>(buffer_.size());
-  buffer_.clear();
+  at_ += static_cast<std::int64_t>(lines.size());
+  lines.Clear();
 }
 
 bool BarFileOutput::Finish() {
@@ -119,7 +118,7 @@ bool BarFileOutput::Finish() {
 
 void BarFileOutput::Abandon() {
   fd_.Reset();
-  buffer_.clear();
+  lines.Clear();
   ::unlink((path_ + ".tmp").c_str());
   ::unlink(path_.c_str());
 }

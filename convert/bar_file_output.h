@@ -6,7 +6,8 @@
 // old file or the new one) or appended where the file was cut at its first bar of the day they are
 // made from. A kill between the cut and the last write leaves a file that ends early or in a torn
 // line; it reads back as behind and the next visit makes it again. Bars pass through a buffer of
-// kBuffer bytes, so memory does not grow with the year.
+// kBuffer bytes, so memory does not grow with the year; writes that large cost the kernel less per
+// byte than smaller ones, as it takes them in large pages.
 // I/O failures raise EInOutError (EDiskFull for a full disk).
 #include <cstdint>
 #include <optional>
@@ -30,7 +31,9 @@ struct TailCut {
 
 class BarFileOutput : public BarSink {
  public:
-  static constexpr std::size_t kBuffer = 64 << 10;
+  static constexpr std::size_t kBuffer = 1 << 20;
+  static constexpr std::size_t kTailBuffer = 64 << 10;  // a tail's bars mostly fit; it grows if not
+  static constexpr std::size_t kLineRoom = 4 << 10;     // the lines are written before one may not fit
   // The bytes read from the end of a file of bars of `minutes`: two days of bars and more, so that a
   // daily run finds its cut in them.
   static constexpr std::size_t TailBytes(int minutes) {
@@ -51,7 +54,7 @@ class BarFileOutput : public BarSink {
   // The bars to come replace the file's lines from its first one dated `day` or later. Only after
   // LastDay() read a day.
   void StartTail(MinuteLineReader& reader, std::int64_t day, TailCut how = {});
-  void Put(int year, std::string_view line) override;
+  void Took(int year, std::string_view line) override;
   // Writes the rest. A whole file with bars waits as "<path>.tmp" (true); one without is not made,
   // and the old file is deleted: a year without minutes has no bar file.
   bool Finish();
@@ -69,8 +72,7 @@ class BarFileOutput : public BarSink {
   std::string tail_;       // its last bytes
   bool whole_ = false;
   bool cutAfter_ = false;  // written over in place: cut at the end of the new bytes when shorter
-  std::int64_t at_ = 0;    // where the buffer goes
-  std::string buffer_;
+  std::int64_t at_ = 0;    // where the lines go
 };
 
 }  // namespace arl

@@ -16,6 +16,19 @@ std::int64_t StartOf(std::int64_t minute, std::int64_t length) {
 
 constexpr std::int64_t Length(int level) { return kTimeframes[static_cast<std::size_t>(level)].minutes; }
 
+// StartOf for the bar of a level, each with its length as a constant: a division by a constant is
+// a multiplication, by a length read from the table a slow divide.
+std::int64_t StartAt(int level, std::int64_t minute) {
+  switch (level) {
+    case 0: return StartOf(minute, Length(0));
+    case 1: return StartOf(minute, Length(1));
+    case 2: return StartOf(minute, Length(2));
+    case 3: return StartOf(minute, Length(3));
+    case 4: return StartOf(minute, Length(4));
+    default: return StartOf(minute, Length(5));
+  }
+}
+
 }  // namespace
 
 BarLadder::BarLadder(const RunOptions& options, std::string_view ticker, const BarSinks& sinks)
@@ -26,7 +39,7 @@ BarLadder::BarLadder(const RunOptions& options, std::string_view ticker, const B
 void BarLadder::Start(const MinuteLine& m, std::int64_t minute) {
   Bar& bar = open_[0];
   if (isOpen_[0]) Close(0);
-  bar.start = StartOf(minute, Length(0));
+  bar.start = StartAt(0, minute);
   bar.end = bar.start + Length(0);
   bar.year = m.year;
   std::memcpy(bar.date, m.date.data(), sizeof bar.date);
@@ -50,7 +63,7 @@ void BarLadder::Fold(int level, const Bar& bar) {
   if (isOpen_[at] && bar.start >= into.end) Close(level);
   if (!isOpen_[at]) {
     into = bar;
-    into.start = StartOf(bar.start, Length(level));
+    into.start = StartAt(level, bar.start);
     into.end = into.start + Length(level);
     isOpen_[at] = true;
     return;
@@ -77,14 +90,15 @@ std::string_view BarLadder::TimeText(std::int64_t startMinute) {
   return text;
 }
 
-// The line is written in place: its pieces are short, and a few word moves each beat appending them.
+// The line is written in place at the end of the sink's lines: its pieces are short, and a few word
+// moves each beat appending them.
 void BarLadder::Emit(int level, const Bar& bar) {
+  BarSink& sink = *sinks_[static_cast<std::size_t>(level)];
   const std::string_view time = TimeText(bar.start);
   const PriceText* prices[] = {&bar.open, &bar.high, &bar.low, &bar.close};
   std::size_t length = head_.size() + sizeof bar.date + time.size() + 5 + kLineEndBytes;
   for (const PriceText* price : prices) length += price->size;
-  line_.Clear();
-  char* const start = line_.Room(length + PriceText::kMax + 1);
+  char* const start = sink.lines.Room(length + PriceText::kMax + 1);
   char* to = start;
   ByteBuffer::CopyShort(to, head_.data(), head_.size());
   to += head_.size();
@@ -103,8 +117,8 @@ void BarLadder::Emit(int level, const Bar& bar) {
     to += price->size;
   }
   std::memcpy(to, kLineEnd, kLineEndBytes);
-  line_.Commit(length);
-  sinks_[static_cast<std::size_t>(level)]->Put(bar.year, std::string_view(start, length));
+  sink.lines.Commit(length);
+  sink.Took(bar.year, std::string_view(start, length));
 }
 
 }  // namespace arl

@@ -20,12 +20,21 @@
 
 namespace arl {
 
-// Where the finished bars of one timeframe go.
+// Where the finished bars of one timeframe go. The ladder writes each bar's line (with its CR LF) at
+// the end of `lines` and hands it to Took(); the sink keeps, writes out or drops the bytes of `lines`
+// as it likes. Writing in place saves a copy of every line, and a year has millions of bars.
 class BarSink {
  public:
   virtual ~BarSink() = default;
-  // One bar's line with its CR LF; `year` is the year of the bar's start.
-  virtual void Put(int year, std::string_view line) = 0;
+  // The line just written at the end of `lines`; `year` is the year of the bar's start.
+  virtual void Took(int year, std::string_view line) = 0;
+  // A line made elsewhere: copied to the end of `lines` and taken.
+  void Put(int year, std::string_view line) {
+    lines.Append(line);
+    Took(year, lines.view().substr(lines.size() - line.size()));
+  }
+
+  ByteBuffer lines;
 };
 
 // A sink per timeframe, in the order of kTimeframes; nullptr for a timeframe not wanted.
@@ -98,7 +107,6 @@ class BarLadder {
   std::string head_;
   CompiledFormat timeFormat_;
   std::vector<std::string> timeByMinute_;  // printed start times, when they do not depend on the date
-  ByteBuffer line_;
   std::string time_;
 };
 

@@ -20,9 +20,10 @@ class CandleSink : public BarSink {
  public:
   CandleSink(const RunOptions& options, std::string_view ticker) : reader_(options, ticker) {}
 
-  void Put(int, std::string_view line) override {
+  void Took(int, std::string_view line) override {
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
     line_.assign(line);
+    lines.Clear();
     line_.append(MinuteLineReader::kLineSlack, '\0');
     const std::string_view text(line_.data(), line.size());
     MinuteLine minute;

@@ -14,9 +14,10 @@ namespace arl::test {
 struct KeptBars : BarSink {
   std::string text;
   std::vector<int> years;
-  void Put(int year, std::string_view line) override {
+  void Took(int year, std::string_view line) override {
     text.append(line);
     years.push_back(year);
+    lines.Clear();
   }
 };
 

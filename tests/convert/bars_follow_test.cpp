@@ -151,6 +151,40 @@ TEST(BarFileOutput, CutsAtTheFirstBarOfADayNearTheEndOrFarBack) {
     }
 }
 
+// A recompute from far back writes more than the buffer holds: in pieces, after the cut or over the
+// old bytes, and a new tail shorter than the old one still ends the file.
+TEST(BarFileOutput, ALongTailIsWrittenInPiecesWhereTheCutIs) {
+  TempDir dir;
+  const std::string path = dir / "5min_2005.txt";
+  std::string old;  // 5-minute bars of 28 days a month, about 3.5 MiB
+  for (int month = 1; month <= 12; ++month)
+    for (int day = 1; day <= 28; ++day)
+      for (int minute = 0; minute < 24 * 60; minute += 5) {
+        char line[64];
+        std::snprintf(line, sizeof line, "2005/%02d/%02d,%02d:%02d:00,1.2,1.3,1.1,1.2\r\n", month, day,
+                      minute / 60, minute % 60);
+        old += line;
+      }
+  ASSERT_GT(old.size(), 3 * BarFileOutput::kBuffer);
+  RunOptions o;
+  MinuteLineReader reader(o, "");
+  const std::size_t cut = old.find("2005/01/02");
+  for (const bool overwrite : {false, true})
+    for (const std::size_t length : {BarFileOutput::kBuffer + 77, old.size() - cut + 5000}) {
+      WriteFile(path, old);
+      BarFileOutput out(path, kTail);
+      out.StartTail(reader, EncodeDate(2005, 1, 2).DayNumber(), {true, overwrite});
+      std::string added;
+      for (int i = 0; added.size() < length; ++i) {
+        const std::string line = "2005/01/02,09:00:00,1.2,1.3,1.1,1." + std::to_string(i) + "\r\n";
+        out.Put(2005, line);
+        added += line;
+      }
+      EXPECT_FALSE(out.Finish());
+      EXPECT_EQ(ReadFile(path), old.substr(0, cut) + added) << overwrite << " " << length;
+    }
+}
+
 TEST(BarFileOutput, TellsNoLastDayForWhatCannotBeReadBack) {
   TempDir dir;
   RunOptions o;
@@ -175,7 +209,7 @@ TEST(BarFileOutput, AWholeFileWaitsBesideItsPlaceAndOneWithoutBarsIsNotMade) {
   BarFileOutput whole(path, kTail);
   whole.StartWhole();
   std::string bars;
-  for (int i = 0; i < 3000; ++i) {  // more than the buffer holds
+  for (int i = 0; bars.size() < 2 * BarFileOutput::kBuffer + 1000; ++i) {  // more than the buffer holds
     const std::string line = "2005/01/03,00:00:00,1.2,1.3,1.1,1." + std::to_string(i) + "\r\n";
     whole.Put(2005, line);
     bars += line;
