@@ -90,8 +90,7 @@ void BarFileOutput::Write() {
     fd_ = UniqueFd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
     if (!fd_.Valid()) Fail("write", temp);
   }
-  if (!WriteAllAt(fd_.Get(), lines.data(), lines.size(), at_))
-    Fail("write", whole_ ? path_ + ".tmp" : path_);
+  if (!WriteAllAt(fd_.Get(), lines.data(), lines.size(), at_)) Fail("write", whole_ ? path_ + ".tmp" : path_);
   at_ += static_cast<std::int64_t>(lines.size());
   lines.Clear();
 }

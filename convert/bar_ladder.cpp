@@ -16,19 +16,6 @@ std::int64_t StartOf(std::int64_t minute, std::int64_t length) {
 
 constexpr std::int64_t Length(int level) { return kTimeframes[static_cast<std::size_t>(level)].minutes; }
 
-// StartOf for the bar of a level, each with its length as a constant: a division by a constant is
-// a multiplication, by a length read from the table a slow divide.
-std::int64_t StartAt(int level, std::int64_t minute) {
-  switch (level) {
-    case 0: return StartOf(minute, Length(0));
-    case 1: return StartOf(minute, Length(1));
-    case 2: return StartOf(minute, Length(2));
-    case 3: return StartOf(minute, Length(3));
-    case 4: return StartOf(minute, Length(4));
-    default: return StartOf(minute, Length(5));
-  }
-}
-
 }  // namespace
 
 BarLadder::BarLadder(const RunOptions& options, std::string_view ticker, const BarSinks& sinks)
@@ -39,7 +26,7 @@ BarLadder::BarLadder(const RunOptions& options, std::string_view ticker, const B
 void BarLadder::Start(const MinuteLine& m, std::int64_t minute) {
   Bar& bar = open_[0];
   if (isOpen_[0]) Close(0);
-  bar.start = StartAt(0, minute);
+  bar.start = StartOf(minute, Length(0));
   bar.end = bar.start + Length(0);
   bar.year = m.year;
   std::memcpy(bar.date, m.date.data(), sizeof bar.date);
@@ -63,7 +50,7 @@ void BarLadder::Fold(int level, const Bar& bar) {
   if (isOpen_[at] && bar.start >= into.end) Close(level);
   if (!isOpen_[at]) {
     into = bar;
-    into.start = StartAt(level, bar.start);
+    into.start = StartOf(bar.start, Length(level));
     into.end = into.start + Length(level);
     isOpen_[at] = true;
     return;

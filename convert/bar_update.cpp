@@ -5,9 +5,7 @@
 
 #include <algorithm>
 #include <array>
-#include <atomic>
 #include <map>
-#include <mutex>
 #include <optional>
 #include <set>
 
@@ -17,7 +15,7 @@
 #include "convert/bar_maker.h"
 #include "convert/bar_pending.h"
 #include "convert/bar_step.h"
-#include "convert/pair_worker.h"
+#include "convert/bar_threads.h"
 #include "support/currency_list.h"
 #include "support/durable_file.h"
 #include "support/errors.h"
@@ -32,22 +30,6 @@ namespace arl {
 
 namespace {
 
-// Whether the 1-minute file of `year` holds minutes dated in `other`, the year before or after it
-// that the hour shift reaches: its first or its last line tells. A year a file does not reach has
-// no bars from it, and is not made again by every run for want of bar files.
-bool MinutesReach(const std::string& path, int year, int other, MinuteLineReader& reader) {
-  std::string line;
-  if (other > year && !ReadLastLine(path, line)) line.clear();
-  if (line.empty()) {
-    TextReader file(path);
-    if (!file.ReadLine(line)) return false;
-  }
-  line.append(MinuteLineReader::kLineSlack, '\0');
-  MinuteLine read;
-  std::size_t rest = 0;
-  return reader.ReadDate(line, read, rest) == LineFault::None && read.year == other;
-}
-
 // The day of the line that starts at `offset` of a 1-minute file; nothing when it cannot be read.
 std::optional<std::int64_t> DayOfLineAt(const std::string& path, std::int64_t offset,
                                         MinuteLineReader& reader) {
@@ -59,33 +41,16 @@ std::optional<std::int64_t> DayOfLineAt(const std::string& path, std::int64_t of
   return reader.DayOf(line.substr(0, line.find('\n')));
 }
 
-// The run's reader of 1-minute lines, made once when first asked for from either thread: making one
-// prints and reads back every minute of the time format.
-class SharedReader {
- public:
-  explicit SharedReader(const RunOptions& o) : options_(o) {}
-  const MinuteLineReader& Get() {
-    std::call_once(made_, [this] { reader_.emplace(options_, ""); });
-    return *reader_;
-  }
-
- private:
-  const RunOptions& options_;
-  std::once_flag made_;
-  std::optional<MinuteLineReader> reader_;
-};
-
-struct TickerBars {
-  std::string ticker;
-  SharedReader* prototype = nullptr;
-  std::optional<MinuteLineReader> reader;
-  std::string fault;                 // the log line when its bars could not be made
-  std::vector<std::string> written;  // files made whole, waiting beside them as "<path>.tmp"
-  MinuteLineReader& Reader(const RunOptions& o) {
-    if (!reader) reader.emplace(prototype->Get().ForTicker(o, ticker));
-    return *reader;
-  }
-};
+// Whether the 1-minute file of `year` holds minutes dated in `other`, the year before or after it
+// that the hour shift reaches: its first or its last line tells. A year a file does not reach has
+// no bars from it, and is not made again by every run for want of bar files.
+bool MinutesReach(const std::string& path, int year, int other, MinuteLineReader& reader) {
+  std::string line;
+  const std::optional<std::int64_t> day = other > year && ReadLastLine(path, line) && !line.empty()
+                                              ? reader.DayOf(line)
+                                              : DayOfLineAt(path, 0, reader);
+  return day && CurrentYear(DateTime{*day * DateTime::kMsPerDay}) == other;
+}
 
 // What the conversion call noted for its bars (see bar_pending.h): the day now noted, and whether a
 // note was there before the call.
@@ -143,42 +108,6 @@ bool MakeBarYear(Session& s, const RunOptions& o, TickerBars& t, int year, std::
   return true;
 }
 
-// Runs `work` for every ticker on two threads (each ticker's files are its own),
-// then logs the faults in ticker order. Everything written is flushed with one flush of the file
-// system, and only then are the files made whole renamed into place (and the renames flushed): a
-// power loss leaves each one old or new. False when cancelled.
-template <typename Work>
-bool ForEveryTicker(Session& s, const LineList& tickers, const Work& work) {
-  SharedReader prototype(s.Options());
-  std::vector<TickerBars> all(tickers.size());
-  for (std::size_t i = 0; i < tickers.size(); ++i) {
-    all[i].ticker = tickers[i];
-    all[i].prototype = &prototype;
-  }
-  // Each thread takes the next ticker left: the page cache and the disk's writing slow the two
-  // threads unevenly.
-  std::atomic<std::size_t> next{0};
-  auto take = [&] {
-    for (std::size_t i; s.GoOn() && (i = next.fetch_add(1)) < all.size();) work(all[i]);
-  };
-  PairWorker worker;
-  worker.Run(take, take);
-  SyncFileSystemOf(s.paths.DataDir);
-  bool renamed = false;
-  for (const TickerBars& t : all)
-    for (const std::string& path : t.written) {
-      if (!RenameFile(path + ".tmp", path)) throw EInOutError("I/O error: cannot rename " + path + ".tmp");
-      renamed = true;
-    }
-  if (renamed) SyncFileSystemOf(s.paths.DataDir);
-  for (const TickerBars& t : all) {
-    if (t.fault.empty()) continue;
-    s.outcome.BarsFailed(t.ticker, t.fault.substr(0, t.fault.find('\r')));
-    s.AddLog(t.fault);
-  }
-  return s.GoOn();
-}
-
 // Whether bars are wanted and can be made in this run.
 bool BarsWanted(Session& s) {
   const RunOptions& o = s.Options();
@@ -208,14 +137,53 @@ void NoteBarsToFollow(Session& s, const LineList& dayFiles, int year) {
   if (BarsWanted(s)) NoteBarsPending(s.paths, year, FirstChangedDay(dayFiles, year, s.Options().shiftHours));
 }
 
-bool UpdateBarsAfterConversion(Session& s, const std::vector<MinuteFileChange>& changes, int year,
-                               std::optional<std::int64_t> pending) {
-  if (!BarsWanted(s)) {
-    ClearBarsPending(s.paths, year);  // noted while bars were wanted: nothing follows now
+BarsAfterCommits::BarsAfterCommits(Session& s, const LineList& tickers, int year,
+                                   std::optional<std::int64_t> pending)
+    : s_(s), tickers_(tickers), year_(year), pending_(pending) {}
+
+BarsAfterCommits::~BarsAfterCommits() = default;
+
+void BarsAfterCommits::Start() {
+  if (!BarsWanted(s_)) return;
+  const NotedBars noted{PendingBarsFrom(s_.paths, year_), pending_.has_value()};
+  s_.SetStatus(std::to_string(year_) + "年の上位足を作成中");
+  threads_ = std::make_unique<BarThreads>(s_, tickers_, [this, noted](TickerBars& t) {
+    const RunOptions& o = s_.Options();
+    std::optional<std::int64_t> fromDay = pending_;
+    if (const std::optional<std::int64_t>& offset = t.changedFrom) {
+      // The earliest day a year file's minutes can have, when its first changed line cannot be read.
+      const std::string path = s_.paths.YearFilePath(o, t.ticker, std::to_string(year_));
+      const std::int64_t day = DayOfLineAt(path, *offset, t.Reader(o)).value_or(FirstDayOf(year_) - 1);
+      fromDay = std::min(fromDay.value_or(day), day);
+    }
+    if (!fromDay) return;
+    // The years whose bars the changed minutes can reach: from the changed day's year to the year
+    // the file's last minutes fall in after the shift.
+    const int firstYear = std::min(year_, CurrentYear(DateTime{*fromDay * DateTime::kMsPerDay}));
+    const int lastYear = o.shiftHours > 0 ? year_ + 1 : year_;
+    for (int y = firstYear; y <= lastYear && t.fault.empty(); ++y) MakeBarYear(s_, o, t, y, *fromDay, noted);
+  });
+  threads_->Start();
+}
+
+void BarsAfterCommits::Committed(std::size_t index, std::optional<std::int64_t> from) {
+  if (threads_) threads_->Ready(index, from);
+}
+
+bool BarsAfterCommits::Finish() {
+  if (!threads_) {
+    if (!BarsWanted(s_))
+      ClearBarsPending(s_.paths, year_);  // noted while bars were wanted: nothing follows now
     return true;
   }
-  const RunOptions& o = s.Options();
-  const NotedBars noted{PendingBarsFrom(s.paths, year), pending.has_value()};
+  const bool done = threads_->Finish();
+  threads_.reset();
+  if (done) ClearBarsPending(s_.paths, year_);
+  return done;
+}
+
+bool UpdateBarsAfterConversion(Session& s, const std::vector<MinuteFileChange>& changes, int year,
+                               std::optional<std::int64_t> pending) {
   // A ticker listed twice changed its file in each turn: the earlier change counts.
   LineList tickers;
   std::map<std::string, std::optional<std::int64_t>> changedFrom;
@@ -224,24 +192,10 @@ bool UpdateBarsAfterConversion(Session& s, const std::vector<MinuteFileChange>& 
     if (added) tickers.push_back(change.ticker);
     if (change.from && (!at->second || *change.from < *at->second)) at->second = change.from;
   }
-  s.SetStatus(std::to_string(year) + "年の上位足を作成中");
-  const bool done = ForEveryTicker(s, tickers, [&](TickerBars& t) {
-    std::optional<std::int64_t> fromDay = pending;
-    if (const std::optional<std::int64_t>& offset = changedFrom[t.ticker]) {
-      // The earliest day a year file's minutes can have, when its first changed line cannot be read.
-      const std::string path = s.paths.YearFilePath(o, t.ticker, std::to_string(year));
-      const std::int64_t day = DayOfLineAt(path, *offset, t.Reader(o)).value_or(FirstDayOf(year) - 1);
-      fromDay = std::min(fromDay.value_or(day), day);
-    }
-    if (!fromDay) return;
-    // The years whose bars the changed minutes can reach: from the changed day's year to the year
-    // the file's last minutes fall in after the shift.
-    const int firstYear = std::min(year, CurrentYear(DateTime{*fromDay * DateTime::kMsPerDay}));
-    const int lastYear = o.shiftHours > 0 ? year + 1 : year;
-    for (int y = firstYear; y <= lastYear && t.fault.empty(); ++y) MakeBarYear(s, o, t, y, *fromDay, noted);
-  });
-  if (done) ClearBarsPending(s.paths, year);
-  return done;
+  BarsAfterCommits bars(s, tickers, year, pending);
+  bars.Start();
+  for (std::size_t i = 0; i < tickers.size(); ++i) bars.Committed(i, changedFrom[tickers[i]]);
+  return bars.Finish();
 }
 
 void FillMissingBarFiles(Session& s) {
@@ -250,7 +204,7 @@ void FillMissingBarFiles(Session& s) {
   const std::vector<ArchiveYear> years = ListArchiveYears(s.paths);
   const LineList tickers = SafeTickers(LoadCurrencyList(s.paths.CurrencyListPath));
   s.SetStatus("上位足のファイルをチェック中");
-  ForEveryTicker(s, DistinctTickers(tickers), [&](TickerBars& t) {
+  BarThreads threads(s, DistinctTickers(tickers), [&](TickerBars& t) {
     std::set<int> barYears;  // the years the ticker's 1-minute files give bars to
     for (const ArchiveYear& archiveYear : years) {
       const int year = archiveYear.year;
@@ -269,6 +223,8 @@ void FillMissingBarFiles(Session& s) {
         MakeBarYear(s, o, t, y, *from);
     }
   });
+  threads.Start();
+  threads.Finish();
 }
 
 }  // namespace arl

@@ -16,6 +16,7 @@
 // that ticker: the fault is logged and counted, and the ticker's bar files of the year are deleted so
 // that a later run makes them whole. I/O failures raise EInOutError (EDiskFull for a full disk).
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -35,6 +36,33 @@ struct MinuteFileChange {
 // Before a conversion call of `year` changes its first 1-minute file, when bars are wanted: notes
 // the first day the call's day files `dayFiles` can change (see bar_pending.h).
 void NoteBarsToFollow(Session& s, const LineList& dayFiles, int year);
+
+class BarThreads;
+
+// The bars of a conversion call of `year`, made while the call commits its 1-minute files (see
+// bar_threads.h): for the call's tickers (each once, in commit order) after NoteBarsToFollow, each
+// once its file is committed. Finish() is UpdateBarsAfterConversion's end: it waits for them,
+// deletes the note and tells the same. Nothing is made when bars are not wanted.
+class BarsAfterCommits {
+ public:
+  BarsAfterCommits(Session& s, const LineList& tickers, int year, std::optional<std::int64_t> pending);
+  ~BarsAfterCommits();
+  BarsAfterCommits(const BarsAfterCommits&) = delete;
+  BarsAfterCommits& operator=(const BarsAfterCommits&) = delete;
+
+  // After the note, before the first commit.
+  void Start();
+  // The ticker at `index` of the list is committed; its file changed from offset `from`, if at all.
+  void Committed(std::size_t index, std::optional<std::int64_t> from);
+  bool Finish();
+
+ private:
+  Session& s_;
+  LineList tickers_;
+  int year_;
+  std::optional<std::int64_t> pending_;
+  std::unique_ptr<BarThreads> threads_;
+};
 
 // After a conversion call of `year` (its changes in ticker order): the bars of each changed file
 // from the day of its first changed line on, and of every file from `pending`, the day an earlier

@@ -58,7 +58,7 @@ struct DayCount {
 // Each day file is cut at line ends and its parts are converted at once on two threads: the front
 // part's lines go to the year files as they come, the others' once the front part is done.
 bool RunPass(const CallContext& c, const LineList& tickers, std::vector<std::vector<std::string>*>& logs,
-             DayCount count, std::vector<MinuteFileChange>& changes) {
+             DayCount count, std::vector<MinuteFileChange>& changes, BarsAfterCommits* bars) {
   const bool tailAppend = !FileExists(c.s.paths.YearMarkerPath(c.year));
   const YearLineShape baseShape{"", c.s.formats.DateSeparator};
   const bool manyDays = c.dayFiles.size() > kFewDayFiles;
@@ -146,9 +146,12 @@ bool RunPass(const CallContext& c, const LineList& tickers, std::vector<std::vec
   worker.Run([&] { joins.JoinPending(0, 2); }, [&] { joins.JoinPending(1, 2); });
 
   NoteBarsToFollow(c.s, c.dayFiles, StrToInt(c.year));
-  for (TickerRun& r : runs) {
+  if (bars != nullptr) bars->Start();
+  for (std::size_t i = 0; i < runs.size(); ++i) {
+    TickerRun& r = runs[i];
     if (r.out->Commit()) c.s.outcome.YearFileUpdated(r.ticker, c.year);
     changes.push_back({r.ticker, r.out->ChangedFrom()});
+    if (bars != nullptr) bars->Committed(i, r.out->ChangedFrom());
     r.logs->push_back(r.ticker + " " + c.dayFiles.front() + "～" + c.dayFiles.back() + " チェック&追記 OK.");
   }
   return true;
@@ -190,6 +193,9 @@ bool UpdateCurrencyYearFiles(Session& s, LineList& dayFiles, const std::string& 
       round[i] = seen[tickers[i]]++;
       rounds = std::max(rounds, round[i] + 1);
     }
+    // With each ticker once, the bars of a ticker are made while the next ones are committed.
+    std::optional<BarsAfterCommits> bars;
+    if (rounds == 1) bars.emplace(s, tickers, StrToInt(year), pendingBars);
     for (int r = 0; r < rounds; ++r) {
       LineList roundTickers;
       std::vector<std::vector<std::string>*> roundLogs;
@@ -199,13 +205,14 @@ bool UpdateCurrencyYearFiles(Session& s, LineList& dayFiles, const std::string& 
         roundLogs.push_back(&logs[i]);
       }
       const int days = static_cast<int>(dayFiles.size());
-      if (!RunPass(c, roundTickers, roundLogs, {r * days, rounds * days}, changes)) return false;
+      if (!RunPass(c, roundTickers, roundLogs, {r * days, rounds * days}, changes, bars ? &*bars : nullptr))
+        return false;
     }
     for (const auto& lines : logs)
       for (const auto& line : lines) s.AddLog(line);
     // The bar files follow before the caller marks the year: a run killed before they are done
     // visits the year again.
-    return UpdateBarsAfterConversion(s, changes, StrToInt(year), pendingBars);
+    return bars ? bars->Finish() : UpdateBarsAfterConversion(s, changes, StrToInt(year), pendingBars);
   } catch (const EDiskFull&) {
     throw;  // ends the run; every year file is as it was
   } catch (const std::exception& e) {
