@@ -147,8 +147,9 @@ void BarsAfterCommits::Start() {
   if (!BarsWanted(s_)) return;
   const NotedBars noted{PendingBarsFrom(s_.paths, year_), pending_.has_value()};
   s_.SetStatus(std::to_string(year_) + "年の上位足を作成中");
-  threads_ = std::make_unique<BarThreads>(s_, tickers_, [this, noted](TickerBars& t) {
-    const RunOptions& o = s_.Options();
+  const RunOptions* options = &s_.Options();  // taken here: the threads only read what it holds
+  threads_ = std::make_unique<BarThreads>(s_, tickers_, [this, options, noted](TickerBars& t) {
+    const RunOptions& o = *options;
     std::optional<std::int64_t> fromDay = pending_;
     if (const std::optional<std::int64_t>& offset = t.changedFrom) {
       // The earliest day a year file's minutes can have, when its first changed line cannot be read.
