@@ -172,9 +172,8 @@ void BarsAfterCommits::Committed(std::size_t index, std::optional<std::int64_t> 
 }
 
 bool BarsAfterCommits::Finish() {
-  if (!threads_) {
-    if (!BarsWanted(s_))
-      ClearBarsPending(s_.paths, year_);  // noted while bars were wanted: nothing follows now
+  if (!threads_) {  // bars not wanted: a note from when they were has nothing to follow
+    ClearBarsPending(s_.paths, year_);
     return true;
   }
   const bool done = threads_->Finish();

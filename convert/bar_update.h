@@ -50,7 +50,7 @@ class BarsAfterCommits {
   BarsAfterCommits(const BarsAfterCommits&) = delete;
   BarsAfterCommits& operator=(const BarsAfterCommits&) = delete;
 
-  // After the note, before the first commit.
+  // After the note, before the first commit; Finish() only after it.
   void Start();
   // The ticker at `index` of the list is committed; its file changed from offset `from`, if at all.
   void Committed(std::size_t index, std::optional<std::int64_t> from);
